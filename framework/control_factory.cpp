@@ -1,0 +1,139 @@
+#include "control_factory.h"
+
+#include "window_impl.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+
+#include <cmath>
+#include <string_view>
+
+namespace afx {
+
+QFont TemplateFont(const DialogTemplate& tmpl, const QWidget* screenOf)
+{
+    const QString face = ToQString(tmpl.fontFace);
+    // Song/Ming faces stand in for the platform's SimSun, best match first.
+    QFont::insertSubstitutions(QStringLiteral(u"宋体"), {QStringLiteral("Noto Serif CJK SC"),
+                                                         QStringLiteral("AR PL UMing CN"),
+                                                         QStringLiteral("AR PL UMing TW")});
+    QFont font(face);
+    const qreal dpi = screenOf != nullptr && screenOf->screen() != nullptr ? screenOf->screen()->logicalDotsPerInchY()
+                                                                           : 96.0;
+    font.setPixelSize(static_cast<int>(std::lround(tmpl.pointSize * dpi / 72.0)));
+    font.setItalic(tmpl.italic);
+    if (tmpl.weight >= 700)
+        font.setBold(true);
+    return font;
+}
+
+DialogUnits::DialogUnits(const QFont& font) : m_emPx(font.pixelSize() > 0 ? font.pixelSize() : 16) {}
+
+// Rounded as the platform's MulDiv rounds.
+int DialogUnits::X(int du) const
+{
+    return static_cast<int>(std::lround(du * m_emPx / 8.0));
+}
+
+int DialogUnits::Y(int du) const
+{
+    return static_cast<int>(std::lround(du * m_emPx / 8.0));
+}
+
+namespace {
+
+QWidget* MakeButton(const DialogItemTemplate& item, QWidget& parent)
+{
+    const QString text = ToQString(item.text);
+    switch (item.style & BS_TYPEMASK) {
+    case BS_AUTORADIOBUTTON:
+        return new QRadioButton(text, &parent);
+    case BS_GROUPBOX:
+        return new QGroupBox(text, &parent);
+    case BS_DEFPUSHBUTTON: {
+        auto* button = new QPushButton(text, &parent);
+        button->setDefault(true);
+        return button;
+    }
+    default:
+        return new QPushButton(text, &parent);
+    }
+}
+
+QWidget* MakeEdit(const DialogItemTemplate& item, QWidget& parent)
+{
+    auto* edit = new QLineEdit(ToQString(item.text), &parent);
+    edit->setFrame((item.style & WS_BORDER) != 0);
+    if (item.style & ES_NUMBER) {
+        // Refuses non-digits whether typed or pasted.
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    }
+    return edit;
+}
+
+QWidget* MakeStatic(const DialogItemTemplate& item, QWidget& parent)
+{
+    auto* label = new QLabel(ToQString(item.text), &parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    return label;
+}
+
+QWidget* MakeControl(const DialogItemTemplate& item, QWidget& parent)
+{
+    const std::u16string_view cls = item.windowClass;
+    if (cls == u"button")
+        return MakeButton(item, parent);
+    if (cls == u"edit")
+        return MakeEdit(item, parent);
+    return MakeStatic(item, parent);
+}
+
+void Connect(QWidget* widget, CWnd& control)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        QObject::connect(button, &QAbstractButton::clicked, button,
+                         [&control] { WindowImpl::Notify(control, BN_CLICKED); });
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [&control] { WindowImpl::Notify(control, EN_CHANGE); });
+    }
+}
+
+Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* widget)
+{
+    if (qobject_cast<const QGroupBox*>(widget) != nullptr || qobject_cast<const QLabel*>(widget) != nullptr)
+        return Qt::NoFocus;
+    return (item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
+}
+
+} // namespace
+
+void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, WindowImpl& impl)
+{
+    const DialogUnits du(window.font());
+    QWidget* previousTabStop = nullptr;
+    for (const DialogItemTemplate& item : tmpl.items) {
+        QWidget* widget = MakeControl(item, window);
+        widget->setGeometry(du.X(item.x), du.Y(item.y), du.X(item.cx), du.Y(item.cy));
+        widget->setFocusPolicy(FocusPolicyOf(item, widget));
+        widget->setVisible((item.style & WS_VISIBLE) != 0);
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previousTabStop != nullptr)
+                QWidget::setTabOrder(previousTabStop, widget);
+            previousTabStop = widget;
+        }
+
+        auto control = std::make_unique<CWnd>();
+        WindowImpl::Attach(*control, widget, &dialog, item.id);
+        Connect(widget, *control);
+        impl.controls.emplace_back(item.id, control.get());
+        impl.ownedControls.push_back(std::move(control));
+    }
+}
+
+} // namespace afx

@@ -1,0 +1,191 @@
+#include "dialog.h"
+
+#include "control_factory.h"
+#include "data_exchange.h"
+#include "dialog_window.h"
+#include "window_impl.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+#include <algorithm>
+#include <array>
+
+using afx::WindowImpl;
+
+namespace {
+
+// The platform centres an ownerless dialog in the primary screen's work
+// area, halving with truncation, and keeps it inside that area.
+void CentreInWorkArea(QWidget& window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    int left = (area.left() + area.left() + area.width()) / 2 - frame.width() / 2;
+    int top = (area.top() + area.top() + area.height()) / 2 - frame.height() / 2;
+    left = std::max(area.left(), std::min(left, area.left() + area.width() - frame.width()));
+    top = std::max(area.top(), std::min(top, area.top() + area.height() - frame.height()));
+    window.move(left, top);
+}
+
+} // namespace
+
+CDialog::CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd) : m_template(tmpl), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog()
+{
+    DestroyWindow();
+}
+
+const AFX_MSGMAP* CDialog::GetThisMessageMap()
+{
+    static constexpr std::array entries{
+        afx::OnCommand<&CDialog::OnOK>(BN_CLICKED, IDOK),
+        afx::OnCommand<&CDialog::OnCancel>(BN_CLICKED, IDCANCEL),
+    };
+    static constexpr AFX_MSGMAP map{&CWnd::GetThisMessageMap, entries};
+    return &map;
+}
+
+void CDialog::CreateDialogWindow()
+{
+    auto* window = new afx::DialogWindow(this, WindowImpl::WidgetOf(m_pParentWnd));
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->setWindowTitle(afx::ToQString(m_template.caption));
+    window->setFont(afx::TemplateFont(m_template, window));
+
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (m_template.style & WS_SYSMENU)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (m_template.style & WS_MINIMIZEBOX)
+        flags |= Qt::WindowMinimizeButtonHint;
+    window->setWindowFlags(flags);
+
+    const afx::DialogUnits du(window->font());
+    window->setFixedSize(du.Size(m_template.cx, m_template.cy));
+
+    WindowImpl::Attach(*this, window, nullptr, m_template.id);
+    afx::CreateControls(m_template, *window, *this, *m_impl);
+}
+
+void CDialog::InitialiseDialog()
+{
+    m_nModalResult = -1;
+    CreateDialogWindow();
+    QWidget* window = WindowImpl::WidgetOf(this);
+    if (OnInitDialog()) {
+        // As the dialog manager does: the first tab stop takes the focus, an
+        // edit control with its whole text selected.
+        for (const auto& [id, control] : m_impl->controls) {
+            QWidget* w = WindowImpl::WidgetOf(control);
+            if (w != nullptr && w->focusPolicy() == Qt::StrongFocus && w->isEnabled()) {
+                GotoDlgCtrl(control);
+                break;
+            }
+        }
+    }
+    window->adjustSize();
+    CentreInWorkArea(*window);
+}
+
+std::intptr_t CDialog::DoModal()
+{
+    InitialiseDialog();
+    auto* window = static_cast<afx::DialogWindow*>(WindowImpl::WidgetOf(this));
+    if (m_nModalResult == -1)
+        window->exec();
+    const std::intptr_t result = m_nModalResult;
+    DestroyWindow();
+    return result;
+}
+
+BOOL CDialog::Create()
+{
+    InitialiseDialog();
+    WindowImpl::WidgetOf(this)->show();
+    return TRUE;
+}
+
+void CDialog::DestroyWindow()
+{
+    if (!m_impl)
+        return;
+    m_impl->timers.KillAll();
+    // Objects bound to controls outlive the window; unbind them.
+    for (const auto& [id, control] : m_impl->controls) {
+        const bool owned = std::any_of(m_impl->ownedControls.begin(), m_impl->ownedControls.end(),
+                                       [control = control](const auto& c) { return c.get() == control; });
+        if (!owned)
+            WindowImpl::Detach(*control);
+    }
+    QWidget* window = m_impl->widget.data();
+    m_impl.reset();
+    delete window;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nModalResult = nResult;
+    if (auto* window = static_cast<afx::DialogWindow*>(WindowImpl::WidgetOf(this)))
+        window->End(nResult);
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    if (!UpdateData(FALSE))
+        EndDialog(-1);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(TRUE))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+{
+    struct LockNotify {
+        int& depth;
+        explicit LockNotify(int& d) : depth(d) { ++depth; }
+        ~LockNotify() { --depth; }
+    } lock(m_nLockNotify);
+
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+    } catch (const CDataExchange::Failure&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
+{
+    QWidget* widget = WindowImpl::WidgetOf(pWndCtrl);
+    if (widget == nullptr)
+        return;
+    widget->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->selectAll();
+}
+
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) {
+        SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    return CWnd::DefWindowProc(message, wParam, lParam);
+}

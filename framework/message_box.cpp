@@ -1,0 +1,28 @@
+#include "message_box.h"
+
+#include "window_impl.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+std::u16string AfxGetAppName()
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return afx::FromQString(dot > 0 ? name.left(dot) : name);
+}
+
+int AfxMessageBox(std::u16string_view text, UINT nType)
+{
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    const QMessageBox::Icon icon = (nType & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon;
+    QMessageBox box(icon, afx::ToQString(AfxGetAppName()), afx::ToQString(text), QMessageBox::Ok, owner);
+    if (nType & MB_SYSTEMMODAL)
+        box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return static_cast<int>(IDOK);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// Resource identifiers.
+
+#define IDD_TONEGEN_DIALOG 102
+#define IDR_MAINFRAME 128
+
+#define IDC_RATE_22050 1000
+#define IDC_RATE_11025 1001
+#define IDC_RATE_8000 1002
+#define IDC_RATE_44100 1003
+#define IDC_RATE_48000 1004
+#define IDC_RATE_64000 1005
+#define IDC_RATE_88200 1006
+#define IDC_RATE_96000 1007
+#define IDC_FREQUENCY 1008
+#define IDC_DURATION 1009
+#define IDC_START_CONTINUOUS 1010
+#define IDC_START_TIMED 1011
+#define IDC_STOP 1012
+#define IDC_EXIT 1013

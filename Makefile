@@ -1,0 +1,31 @@
+# The two commands a developer needs: `make run` and `make test`.
+# Each installs missing system packages, configures and builds first.
+
+PRESETS := default asan tsan
+# Warnings are errors in CI and plain warnings elsewhere.
+export TONEGEN_WERROR := $(if $(CI),ON,OFF)
+
+.PHONY: run test deps build bench package clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+
+run: build
+	./build/app/tonegen
+
+test: deps $(addprefix test-,$(PRESETS))
+
+deps:
+	@scripts/install-deps
+
+build: deps build-default
+
+build-%:
+	cmake --preset $* >/dev/null
+	cmake --build --preset $*
+
+test-%: build-%
+	ctest --preset $*
+
+bench: build
+	bench/run-all
+
+clean:
+	rm -rf build build-asan build-tsan

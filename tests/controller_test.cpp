@@ -1,0 +1,287 @@
+// The generator's commands on a live dialog with real timers and a real
+// sound server: every cell of the state table, the deadline rules of timed
+// output and the data-exchange cases of the field handlers.
+
+#include "alloc_counter.h"
+#include "audio_fixture.h"
+#include "dialog_driver.h"
+#include "expected_table.h"
+#include "message_box_answerer.h"
+#include "recording_check.h"
+#include "sine_table.h"
+#include "tonegen_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+using testsupport::Click;
+using testsupport::SetText;
+
+enum class State { Idle, Continuous, Timed, ArmedSilent };
+
+const char* Name(State s)
+{
+    switch (s) {
+    case State::Idle:
+        return "idle";
+    case State::Continuous:
+        return "continuous";
+    case State::Timed:
+        return "timed";
+    case State::ArmedSilent:
+        return "armed but silent";
+    }
+    return "?";
+}
+
+// A rate no sound server accepts, to make a start fail for real.
+constexpr std::uint32_t kRefusedRate = 1'000'000;
+constexpr int kDeadlineMs = 400;
+
+class Controller : public testsupport::AudioTest {
+protected:
+    void SetUp() override
+    {
+        AudioTest::SetUp();
+        ASSERT_TRUE(m_dlg.Create());
+    }
+
+    void TearDown() override
+    {
+        Click(m_dlg, IDC_STOP);
+        m_dlg.DestroyWindow();
+        AudioTest::TearDown();
+    }
+
+    State Current() const
+    {
+        if (m_dlg.m_playing)
+            return m_dlg.m_timerArmed ? State::Timed : State::Continuous;
+        return m_dlg.m_timerArmed ? State::ArmedSilent : State::Idle;
+    }
+
+    void Enter(State s)
+    {
+        m_dlg.m_durationMs = kDeadlineMs;
+        switch (s) {
+        case State::Idle:
+            break;
+        case State::Continuous:
+            Click(m_dlg, IDC_START_CONTINUOUS);
+            break;
+        case State::Timed:
+            Click(m_dlg, IDC_START_TIMED);
+            break;
+        case State::ArmedSilent:
+            g_sampleRate = kRefusedRate;
+            Click(m_dlg, IDC_START_TIMED);
+            g_sampleRate = 22050;
+            break;
+        }
+        ASSERT_EQ(Current(), s) << Name(s);
+    }
+
+    CToneGenDlg m_dlg;
+    testsupport::MessageBoxAnswerer m_boxes;
+};
+
+TEST_F(Controller, InitialStateIsIdleWithDefaults)
+{
+    EXPECT_EQ(Current(), State::Idle);
+    EXPECT_EQ(m_dlg.m_frequency, 1000u);
+    EXPECT_EQ(m_dlg.m_durationMs, 1000u);
+    EXPECT_EQ(g_sampleRate, 22050u);
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_FREQUENCY), u"1000");
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_DURATION), u"1");
+}
+
+TEST_F(Controller, StartContinuousFromEveryStateEndsContinuous)
+{
+    for (const State from : {State::Idle, State::Continuous, State::Timed, State::ArmedSilent}) {
+        Enter(from);
+        Click(m_dlg, IDC_START_CONTINUOUS);
+        EXPECT_EQ(Current(), State::Continuous) << "from " << Name(from);
+        // The deadline of an earlier timed start must be gone.
+        Wait(kDeadlineMs + 150);
+        EXPECT_EQ(Current(), State::Continuous) << "from " << Name(from);
+        Click(m_dlg, IDC_STOP);
+    }
+}
+
+TEST_F(Controller, StartTimedFromEveryStateEndsTimedAndStopsAtTheDeadline)
+{
+    for (const State from : {State::Idle, State::Continuous, State::Timed, State::ArmedSilent}) {
+        QElapsedTimer sinceEntered;
+        sinceEntered.start();
+        Enter(from);
+        Click(m_dlg, IDC_START_TIMED);
+        EXPECT_EQ(Current(), State::Timed) << "from " << Name(from);
+        Wait(kDeadlineMs + 200 - static_cast<int>(sinceEntered.elapsed()));
+        EXPECT_EQ(Current(), State::Idle) << "from " << Name(from);
+    }
+}
+
+TEST_F(Controller, StopAndEverySettingsChangeEndIdleFromEveryState)
+{
+    const auto stop = [&] { Click(m_dlg, IDC_STOP); };
+    const auto rate = [&] { Click(m_dlg, IDC_RATE_48000); };
+    const auto sameRate = [&] { Click(m_dlg, IDC_RATE_22050); };
+    // Alternating values, so that every edit really changes the text.
+    int edits = 0;
+    const auto frequency = [&] { SetText(m_dlg, IDC_FREQUENCY, ++edits % 2 ? u"440" : u"880"); };
+    const auto duration = [&] { SetText(m_dlg, IDC_DURATION, ++edits % 2 ? u"2" : u"3"); };
+    const std::pair<const char*, std::function<void()>> actions[] = {
+        {"stop", stop}, {"rate", rate}, {"same rate", sameRate}, {"frequency", frequency}, {"duration", duration}};
+    for (const auto& [what, act] : actions) {
+        for (const State from : {State::Idle, State::Continuous, State::Timed, State::ArmedSilent}) {
+            Enter(from);
+            act();
+            EXPECT_EQ(Current(), State::Idle) << what << " from " << Name(from);
+            UseRate(22050);
+            Click(m_dlg, IDC_RATE_22050);
+        }
+    }
+    EXPECT_TRUE(m_boxes.Seen().empty());
+}
+
+TEST_F(Controller, TimerExpiryEndsIdleFromTheArmedStates)
+{
+    for (const State from : {State::Timed, State::ArmedSilent}) {
+        Enter(from);
+        Wait(kDeadlineMs + 200);
+        EXPECT_EQ(Current(), State::Idle) << "from " << Name(from);
+    }
+}
+
+TEST_F(Controller, SecondTimedStartRestartsTheToneButKeepsTheDeadline)
+{
+    m_dlg.m_durationMs = 1500;
+    const auto recording = Record(
+        [&] {
+            Click(m_dlg, IDC_START_TIMED);
+            Wait(700);
+            Click(m_dlg, IDC_START_TIMED);
+            ASSERT_TRUE(m_dlg.m_playing);
+            Wait(1200);
+            EXPECT_EQ(Current(), State::Idle);
+        },
+        200);
+    // Two tones: the first cut by the restart, the second from sample 0 and
+    // ending at the first click's deadline, 1.5 s of timeline in all.
+    const auto whole = testsupport::FindTone(recording);
+    ASSERT_TRUE(whole.found);
+    const double seconds = static_cast<double>(whole.end - whole.begin) / 22050.0;
+    EXPECT_NEAR(seconds, 1.5, 0.06);
+    // The first tone runs until the first sample that does not continue it:
+    // there the second begins, at table sample 0.
+    const auto table = testsupport::ExpectedTable(1000, 22050);
+    std::size_t restart = whole.begin;
+    while (restart < whole.end && recording[restart] == table[(restart - whole.begin) % table.size()])
+        ++restart;
+    ASSERT_LT(restart, whole.end) << "the tone never restarted";
+    EXPECT_NEAR(static_cast<double>(restart - whole.begin) / 22050.0, 0.7, 0.06);
+    EXPECT_EQ(testsupport::CompareWithTable(recording, {true, restart, whole.end}, table), "");
+}
+
+TEST_F(Controller, TimedOutputOfOneSecondPlaysOneSecond)
+{
+    UseRate(48000);
+    Click(m_dlg, IDC_RATE_48000);
+    const auto recording = Record(
+        [&] {
+            Click(m_dlg, IDC_START_TIMED);
+            Wait(1400);
+        },
+        200);
+    const auto span = testsupport::FindTone(recording);
+    ASSERT_TRUE(span.found);
+    EXPECT_NEAR(static_cast<double>(span.end - span.begin) / 48000.0, 1.0, 0.06);
+    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, 48000)), "");
+}
+
+TEST_F(Controller, ExitAndCloseStopOutputAndEndTheDialogWithCancel)
+{
+    Click(m_dlg, IDC_START_CONTINUOUS);
+    ASSERT_TRUE(m_dlg.m_playing);
+    Click(m_dlg, IDC_EXIT);
+    EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL);
+    EXPECT_EQ(m_dlg.m_stream, nullptr);
+    EXPECT_EQ(g_sineTable, nullptr);
+
+    m_dlg.DestroyWindow();
+    ASSERT_TRUE(m_dlg.Create());
+    Click(m_dlg, IDC_START_CONTINUOUS);
+    ASSERT_TRUE(m_dlg.m_playing);
+    testsupport::Window(m_dlg)->close();
+    EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL);
+    EXPECT_EQ(m_dlg.m_stream, nullptr);
+    EXPECT_EQ(g_sineTable, nullptr);
+}
+
+TEST_F(Controller, DurationIsComputedWithoutWrapping)
+{
+    const std::pair<std::u16string, std::uint32_t> cases[] = {
+        {u"4294968", 0xFFFFFFFFu}, {u"4294967", 4294967000u}, {u"2147483647", 0xFFFFFFFFu}, {u"0", 0u}, {u"18000", 18000000u}};
+    for (const auto& [text, ms] : cases) {
+        SetText(m_dlg, IDC_DURATION, text);
+        EXPECT_EQ(m_dlg.m_durationMs, ms) << std::string(text.begin(), text.end());
+    }
+    // A negative value cannot be typed, but one can reach the field.
+    m_dlg.SetDlgItemText(IDC_DURATION, u"-5");
+    EXPECT_EQ(m_dlg.m_durationMs, 0u);
+}
+
+TEST_F(Controller, FrequencyTypedWhileDurationIsEmptyPromptsForDurationAndStillTakesTheFrequency)
+{
+    SetText(m_dlg, IDC_DURATION, u"");
+    ASSERT_EQ(m_boxes.Seen().size(), 1u);
+    m_boxes.Clear();
+    Click(m_dlg, IDC_START_CONTINUOUS);
+    ASSERT_TRUE(m_dlg.m_playing);
+
+    SetText(m_dlg, IDC_FREQUENCY, u"440");
+    ASSERT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_boxes.Seen()[0].text, QStringLiteral(u"请键入一个整数。"));
+    EXPECT_EQ(m_dlg.m_frequency, 440u);
+    EXPECT_FALSE(m_dlg.m_playing);
+    EXPECT_EQ(testsupport::Window(m_dlg)->focusWidget(), testsupport::Widget(m_dlg, IDC_DURATION));
+}
+
+TEST_F(Controller, DurationTypedWhileFrequencyIsEmptyPromptsForFrequencyAndKeepsTheOldPeriod)
+{
+    SetText(m_dlg, IDC_DURATION, u"3");
+    ASSERT_EQ(m_dlg.m_durationMs, 3000u);
+    SetText(m_dlg, IDC_FREQUENCY, u"");
+    m_boxes.Clear();
+
+    SetText(m_dlg, IDC_DURATION, u"7");
+    ASSERT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_dlg.m_durationMs, 3000u);
+    EXPECT_EQ(testsupport::Window(m_dlg)->focusWidget(), testsupport::Widget(m_dlg, IDC_FREQUENCY));
+
+    // Correcting the frequency does not bring the new duration in.
+    SetText(m_dlg, IDC_FREQUENCY, u"500");
+    EXPECT_EQ(m_dlg.m_frequency, 500u);
+    EXPECT_EQ(m_dlg.m_durationMs, 3000u);
+}
+
+TEST_F(Controller, OutOfMemoryAtStartIsReportedAndLeavesTheTimerArmed)
+{
+    testsupport::FailNextArrayAllocation(22050 * sizeof(float));
+    Click(m_dlg, IDC_START_TIMED);
+    ASSERT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_boxes.Seen()[0].text, QStringLiteral(u"内存不足。"));
+    EXPECT_EQ(m_boxes.Seen()[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(m_boxes.Seen()[0].applicationModal);
+    EXPECT_EQ(Current(), State::ArmedSilent);
+    EXPECT_EQ(g_sineTable, nullptr);
+    EXPECT_EQ(m_dlg.m_stream, nullptr);
+}
+
+} // namespace

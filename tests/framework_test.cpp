@@ -1,0 +1,127 @@
+// The platform layer's timers and notification lock-out, on a real (headless)
+// Qt window.
+
+#include "data_exchange.h"
+#include "dialog.h"
+#include "message_box_answerer.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+constexpr int kEditId = 100;
+
+constexpr std::array<DialogItemTemplate, 1> kItems{{
+    {kEditId, u"edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_NUMBER, 0, 10, 10, 60, 14},
+}};
+constexpr DialogTemplate kTemplate{
+    1, WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 100, 60, u"test", u"宋体", 12, 0, false, 1, 0x0804, kItems};
+
+// Records the timer and edit notifications it receives.
+class Probe : public CDialog {
+public:
+    Probe() : CDialog(kTemplate) {}
+    std::vector<UINT_PTR> timers;
+    int changes = 0;
+
+    static const AFX_MSGMAP* GetThisMessageMap()
+    {
+        static constexpr std::array entries{
+            afx::OnTimerMessage<&Probe::OnTimer>(),
+            afx::OnCommand<&Probe::OnChange>(EN_CHANGE, kEditId),
+        };
+        static constexpr AFX_MSGMAP map{&CDialog::GetThisMessageMap, entries};
+        return &map;
+    }
+    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
+
+    int value = 7;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, kEditId, value); }
+    void OnTimer(UINT_PTR id) { timers.push_back(id); }
+    void OnChange() { ++changes; }
+};
+
+class Framework : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_probe.Create()); }
+    Probe m_probe;
+};
+
+TEST_F(Framework, TimersRepeatWithTheirIdAndStopWhenKilled)
+{
+    EXPECT_EQ(m_probe.SetTimer(5, 20, nullptr), 5u);
+    testsupport::Pump(150);
+    EXPECT_GE(m_probe.timers.size(), 2u);
+    for (const UINT_PTR id : m_probe.timers)
+        EXPECT_EQ(id, 5u);
+    EXPECT_TRUE(m_probe.KillTimer(5));
+    EXPECT_FALSE(m_probe.KillTimer(5));
+    m_probe.timers.clear();
+    testsupport::Pump(60);
+    EXPECT_TRUE(m_probe.timers.empty());
+}
+
+TEST_F(Framework, PeriodsAreClampedToThePlatformRange)
+{
+    // A zero period runs at 10 ms, not as fast as the loop spins.
+    m_probe.SetTimer(1, 0, nullptr);
+    testsupport::Pump(100);
+    m_probe.KillTimer(1);
+    EXPECT_GE(m_probe.timers.size(), 1u);
+    EXPECT_LE(m_probe.timers.size(), 11u);
+
+    // The longest period neither fails nor wraps into a short one.
+    m_probe.timers.clear();
+    EXPECT_EQ(m_probe.SetTimer(2, 0xFFFFFFFFu, nullptr), 2u);
+    testsupport::Pump(50);
+    EXPECT_TRUE(m_probe.timers.empty());
+    EXPECT_TRUE(m_probe.KillTimer(2));
+}
+
+TEST_F(Framework, SettingATimerAgainReplacesIt)
+{
+    m_probe.SetTimer(3, 40, nullptr);
+    m_probe.SetTimer(3, 400, nullptr);
+    testsupport::Pump(150);
+    EXPECT_TRUE(m_probe.timers.empty());
+}
+
+TEST_F(Framework, DataExchangeDoesNotNotifyItsOwnWrites)
+{
+    EXPECT_EQ(m_probe.GetDlgItemText(kEditId), u"7");
+    const int afterInit = m_probe.changes;
+    EXPECT_EQ(afterInit, 0);
+    m_probe.value = 123;
+    m_probe.UpdateData(FALSE);
+    EXPECT_EQ(m_probe.GetDlgItemText(kEditId), u"123");
+    EXPECT_EQ(m_probe.changes, 0);
+    // An unchanged value leaves the field (and its caret) alone.
+    m_probe.UpdateData(FALSE);
+    EXPECT_EQ(m_probe.changes, 0);
+    // Outside an exchange every change notifies.
+    m_probe.SetDlgItemText(kEditId, u"5");
+    EXPECT_EQ(m_probe.changes, 1);
+    EXPECT_TRUE(m_probe.UpdateData(TRUE));
+    EXPECT_EQ(m_probe.value, 5);
+}
+
+TEST_F(Framework, FailedExchangePromptsSelectsTheFieldAndReturnsFalse)
+{
+    testsupport::MessageBoxAnswerer boxes;
+    m_probe.SetDlgItemText(kEditId, u"");
+    m_probe.value = 9;
+    EXPECT_FALSE(m_probe.UpdateData(TRUE));
+    EXPECT_EQ(m_probe.value, 9);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text, QStringLiteral(u"请键入一个整数。"));
+    EXPECT_EQ(boxes.Seen()[0].icon, QMessageBox::Warning);
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+// Base for tests that play through a real sound server: each test gets a
+// private PulseAudio daemon whose default sink records at the rate under
+// test. A daemon that does not come up fails the test; it never skips.
+
+#include "pulse_server.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace testsupport {
+
+class AudioTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Makes `rate` both the sink's rate and the generator's.
+    void UseRate(std::uint32_t rate);
+
+    // Records while `action` runs and for `afterMs` more, returning the
+    // timeline; `action` may itself wait.
+    template <typename F> std::vector<float> Record(F&& action, int afterMs)
+    {
+        m_server.StartRecording();
+        action();
+        Wait(afterMs);
+        return m_server.StopRecording();
+    }
+
+    // Waits `ms` milliseconds while the UI thread's events keep flowing.
+    static void Wait(int ms);
+
+    PulseServer m_server;
+};
+
+} // namespace testsupport

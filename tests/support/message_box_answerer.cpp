@@ -1,0 +1,31 @@
+#include "message_box_answerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+
+namespace testsupport {
+
+MessageBoxAnswerer::MessageBoxAnswerer()
+{
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible())
+            return;
+        m_seen.push_back({box->windowTitle(), box->text(), box->icon(),
+                          box->windowModality() == Qt::ApplicationModal, box->parentWidget()});
+        box->button(QMessageBox::Ok)->click();
+    });
+    m_timer.start();
+}
+
+void Pump(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+} // namespace testsupport

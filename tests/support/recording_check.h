@@ -1,0 +1,27 @@
+#pragma once
+
+// Reading a sink recording as a timeline: where the tone starts and ends and
+// whether every sample in between is the table, in order, from sample 0.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ToneSpan {
+    bool found = false;
+    std::size_t begin = 0; // index of the table's sample 0 in the recording
+    std::size_t end = 0;   // one past the last non-zero sample
+};
+
+// Locates the tone. Table sample 0 is a zero, so the tone begins one sample
+// before the first non-zero one.
+ToneSpan FindTone(const std::vector<float>& recording);
+
+// Empty when recording[span.begin .. span.end) is the table played cyclically
+// from index 0, bit for bit; otherwise the first difference.
+std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span,
+                             const std::vector<float>& table);
+
+} // namespace testsupport

@@ -17,11 +17,11 @@ deps:
 
 build: deps build-default
 
-build-%:
+$(addprefix build-,$(PRESETS)): build-%:
 	cmake --preset $* >/dev/null
 	cmake --build --preset $*
 
-test-%: build-%
+$(addprefix test-,$(PRESETS)): test-%: build-%
 	ctest --preset $*
 
 bench: build

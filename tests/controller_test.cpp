@@ -178,13 +178,17 @@ TEST_F(Controller, SecondTimedStartRestartsTheToneButKeepsTheDeadline)
     ASSERT_TRUE(whole.found);
     const double seconds = static_cast<double>(whole.end - whole.begin) / 22050.0;
     EXPECT_NEAR(seconds, 1.5, 0.06);
-    // The first tone runs until the first sample that does not continue it:
-    // there the second begins, at table sample 0.
+    // The first tone runs until the first sample that does not continue it;
+    // after the silence of the restart the second begins at table sample 0.
     const auto table = testsupport::ExpectedTable(1000, 22050);
-    std::size_t restart = whole.begin;
-    while (restart < whole.end && recording[restart] == table[(restart - whole.begin) % table.size()])
+    std::size_t cut = whole.begin;
+    while (cut < whole.end && recording[cut] == table[(cut - whole.begin) % table.size()])
+        ++cut;
+    ASSERT_LT(cut, whole.end) << "the tone never restarted";
+    std::size_t restart = cut;
+    while (restart < whole.end && recording[restart] == 0.0f)
         ++restart;
-    ASSERT_LT(restart, whole.end) << "the tone never restarted";
+    restart -= 1;
     EXPECT_NEAR(static_cast<double>(restart - whole.begin) / 22050.0, 0.7, 0.06);
     EXPECT_EQ(testsupport::CompareWithTable(recording, {true, restart, whole.end}, table), "");
 }

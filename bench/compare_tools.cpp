@@ -8,6 +8,7 @@
 
 #include "pulse_server.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -21,6 +22,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,6 +45,7 @@ struct Run {
     long peakRssKb = 0;
     std::size_t nonZero = 0; // non-zero samples the sink received
     std::size_t dropouts = 0; // silent stretches inside the tone
+    long underflows = -1; // as bench_play_tone reports them; -1 when unknown
     bool exitedCleanly = false;
 };
 
@@ -52,7 +56,8 @@ double Seconds(const timeval& tv)
 
 // A sine at these rates never holds exactly 0 for more than one sample, so a
 // run of zeros between the first and last non-zero samples means the sink
-// was starved: the stream underflowed somewhere on its way there.
+// was starved: the stream underflowed somewhere on its way there. The
+// "underflows" column is PortAudio's own count, from bench_play_tone.
 constexpr std::size_t kDropoutSamples = 4;
 
 void Analyse(const std::vector<float>& rec, Run& run)
@@ -74,8 +79,19 @@ void Analyse(const std::vector<float>& rec, Run& run)
     }
 }
 
-Run RunOnce(testsupport::PulseServer& server, const Tool& tool)
+std::string ReadAll(const std::string& path)
 {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index)
+{
+    // The child's chatter (sox's progress meter, Qt's warnings) goes to a log
+    // in the server's temp dir, shown only when the run goes wrong.
+    const std::string logPath = server.Dir() + "/" + tool.name + "-" + std::to_string(index) + ".log";
+    const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+
     // Everything the child needs is built before fork: the drainer thread
     // may hold the allocator's lock at that moment.
     std::vector<char*> argv;
@@ -91,9 +107,15 @@ Run RunOnce(testsupport::PulseServer& server, const Tool& tool)
         // Never outlives this program, and inherits its environment, which
         // is what points it at the private daemon.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (logFd >= 0) {
+            dup2(logFd, 1);
+            dup2(logFd, 2);
+        }
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    if (logFd >= 0)
+        close(logFd);
     if (pid < 0) {
         std::fprintf(stderr, "fork: %s\n", std::strerror(errno));
         server.StopRecording();
@@ -111,6 +133,13 @@ Run RunOnce(testsupport::PulseServer& server, const Tool& tool)
     // The sink still holds a little of the tail when the child exits.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Analyse(server.StopRecording(), run);
+
+    const std::string log = ReadAll(logPath);
+    constexpr std::string_view kUnderflows = "output underflows: ";
+    if (const auto at = log.find(kUnderflows); at != std::string::npos)
+        run.underflows = std::atol(log.c_str() + at + kUnderflows.size());
+    if (!run.exitedCleanly || run.nonZero == 0)
+        std::fprintf(stderr, "--- output of %s run %d ---\n%s\n---\n", tool.name, index, log.c_str());
     return run;
 }
 
@@ -155,14 +184,15 @@ int main(int argc, char** argv)
 
     std::vector<std::vector<Run>> results(tools.size());
     std::printf("10 s of 1000 Hz at %u Hz into a private PulseAudio daemon, %d runs per tool\n\n", kRate, runsPerTool);
-    std::printf("%-8s %4s %8s %8s %10s %12s %9s %5s\n", "tool", "run", "wall s", "cpu s", "peak RSS", "non-zero",
-                "dropouts", "exit");
+    std::printf("%-8s %4s %8s %8s %10s %12s %9s %11s %5s\n", "tool", "run", "wall s", "cpu s", "peak RSS",
+                "non-zero", "dropouts", "underflows", "exit");
     for (std::size_t t = 0; t < tools.size(); ++t) {
         for (int i = 0; i < runsPerTool; ++i) {
-            const Run r = RunOnce(server, tools[t]);
+            const Run r = RunOnce(server, tools[t], i + 1);
             results[t].push_back(r);
-            std::printf("%-8s %4d %8.2f %8.2f %7ld kB %12zu %9zu %5s\n", tools[t].name, i + 1, r.wallS, r.cpuS,
-                        r.peakRssKb, r.nonZero, r.dropouts, r.exitedCleanly ? "ok" : "FAIL");
+            const std::string underflows = r.underflows < 0 ? "-" : std::to_string(r.underflows);
+            std::printf("%-8s %4d %8.2f %8.2f %7ld kB %12zu %9zu %11s %5s\n", tools[t].name, i + 1, r.wallS, r.cpuS,
+                        r.peakRssKb, r.nonZero, r.dropouts, underflows.c_str(), r.exitedCleanly ? "ok" : "FAIL");
             std::fflush(stdout);
         }
     }

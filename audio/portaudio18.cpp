@@ -1,14 +1,13 @@
 #include "portaudio18.h"
 
 #include "host_quiet.h"
+#include "stream_settings.h"
 
 #include <portaudio.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <optional>
-#include <string_view>
 
 namespace pa18 {
 
@@ -20,48 +19,12 @@ struct PortAudioStream {
 
 namespace {
 
-// Output latency when the caller leaves buffering to the library. At one
-// frame per callback the host still moves audio in periods sized from this
-// latency, and the period decides both safety and cost. Measured with 10 s at
-// 96 kHz into PulseAudio through ALSA's pulse plugin, both cores saturated by
-// busy loops (bench_compare_tools with PA_MIN_LATENCY_MSEC over a 1 ms
-// default): 1 ms underflowed 11,616 times; 10 ms and more played clean, while
-// the process's CPU time fell from 0.23 s (10 ms) to 0.10 s (35 ms) and 0.06 s
-// (100 ms), the host waking once per period. 100 ms is clean with a wide
-// margin at the lowest cost, a start is still heard within about 40 ms, and a
-// stop discards the queue, so the depth never delays silence.
-constexpr double kDefaultOutputLatency = 0.100;
-
-// A whole number made of decimal digits only; anything else is "not set".
-std::optional<unsigned long> EnvNumber(const char* name)
-{
-    const char* text = std::getenv(name);
-    if (text == nullptr || *text == '\0')
-        return std::nullopt;
-    unsigned long value = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9')
-            return std::nullopt;
-        const unsigned digit = static_cast<unsigned>(*p - '0');
-        if (value > (0x7FFFFFFFul - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
 bool IsOutputDevice(long index)
 {
     if (index < 0 || index >= Pa_GetDeviceCount())
         return false;
     const PaDeviceInfo* info = Pa_GetDeviceInfo(static_cast<PaDeviceIndex>(index));
     return info != nullptr && info->maxOutputChannels > 0;
-}
-
-double LatencyFloor()
-{
-    const auto ms = EnvNumber("PA_MIN_LATENCY_MSEC");
-    return ms && *ms > 0 ? static_cast<double>(*ms) / 1000.0 : 0.0;
 }
 
 int Trampoline(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
@@ -95,7 +58,8 @@ PaError Pa_Terminate()
 
 PaDeviceID Pa_GetDefaultOutputDeviceID()
 {
-    if (const auto recommended = EnvNumber("PA_RECOMMENDED_OUTPUT_DEVICE"); recommended && IsOutputDevice(*recommended))
+    if (const auto recommended = ParseWholeNumber(std::getenv("PA_RECOMMENDED_OUTPUT_DEVICE"));
+        recommended && IsOutputDevice(static_cast<long>(*recommended)))
         return static_cast<PaDeviceID>(*recommended);
     return ::Pa_GetDefaultOutputDevice();
 }
@@ -115,10 +79,8 @@ PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numI
         (numOutputChannels > 0 && outputSampleFormat != paFloat32))
         return paSampleFormatNotSupported;
 
-    double latency = kDefaultOutputLatency;
-    if (numberOfBuffers > 0 && sampleRate > 0)
-        latency = static_cast<double>(numberOfBuffers) * static_cast<double>(framesPerBuffer) / sampleRate;
-    latency = std::max(latency, LatencyFloor());
+    const double latency =
+        ChooseOutputLatency(numberOfBuffers, framesPerBuffer, sampleRate, std::getenv("PA_MIN_LATENCY_MSEC"));
 
     const auto in = Parameters(inputDevice, numInputChannels, inputSampleFormat, latency);
     const auto out = Parameters(outputDevice, numOutputChannels, outputSampleFormat, latency);

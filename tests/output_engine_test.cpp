@@ -5,11 +5,15 @@
 #include "expected_table.h"
 #include "recording_check.h"
 #include "sine_table.h"
+#include "portaudio18.h"
 #include "tonegen_dlg.h"
 
 #include <portaudio.h>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -161,22 +165,48 @@ TEST_F(OutputEngine, RefusedRateLeavesOutputOffAndTheNextStartPlays)
     EXPECT_EQ(CompareWithTable(recording, FindTone(recording), ExpectedTable(1000, 8000)), "");
 }
 
-TEST_F(OutputEngine, RecommendedDeviceVariableIsHonouredOnlyWhenValid)
+TEST_F(OutputEngine, RecommendedDeviceVariableNamesTheOutputOnlyWhenValid)
 {
     m_dlg.InitOutput();
-    for (const char* bad : {"-1", "abc", "999999", "1x", ""}) {
-        setenv("PA_RECOMMENDED_OUTPUT_DEVICE", bad, 1);
-        const auto recording = Record(
-            [&] {
-                Start(1000);
-                EXPECT_TRUE(m_dlg.m_playing) << bad;
-                Wait(300);
-                Stop();
-            },
-            200);
-        EXPECT_EQ(CompareWithTable(recording, FindTone(recording), ExpectedTable(1000, 22050)), "") << bad;
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    const PaDeviceIndex standard = Pa_GetDefaultOutputDevice();
+    ASSERT_GT(count, 1);
+    ASSERT_NE(standard, paNoDevice);
+    PaDeviceIndex other = paNoDevice;
+    PaDeviceIndex inputOnly = paNoDevice;
+    for (PaDeviceIndex i = 0; i < count; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info->maxOutputChannels > 0 && i != standard && other == paNoDevice)
+            other = i;
+        if (info->maxOutputChannels == 0 && inputOnly == paNoDevice)
+            inputOnly = i;
+    }
+    ASSERT_NE(other, paNoDevice) << "need a second output device";
+
+    setenv("PA_RECOMMENDED_OUTPUT_DEVICE", std::to_string(other).c_str(), 1);
+    EXPECT_EQ(pa18::Pa_GetDefaultOutputDeviceID(), other);
+    std::vector<std::string> ignored{"-1", "abc", std::to_string(count), "1x", "", " 1"};
+    if (inputOnly != paNoDevice)
+        ignored.push_back(std::to_string(inputOnly));
+    for (const std::string& bad : ignored) {
+        setenv("PA_RECOMMENDED_OUTPUT_DEVICE", bad.c_str(), 1);
+        EXPECT_EQ(pa18::Pa_GetDefaultOutputDeviceID(), standard) << bad;
     }
     unsetenv("PA_RECOMMENDED_OUTPUT_DEVICE");
+    EXPECT_EQ(pa18::Pa_GetDefaultOutputDeviceID(), standard);
+
+    // With an ignored value the tone still reaches the default output.
+    setenv("PA_RECOMMENDED_OUTPUT_DEVICE", "abc", 1);
+    const auto recording = Record(
+        [&] {
+            Start(1000);
+            EXPECT_TRUE(m_dlg.m_playing);
+            Wait(300);
+            Stop();
+        },
+        200);
+    unsetenv("PA_RECOMMENDED_OUTPUT_DEVICE");
+    EXPECT_EQ(CompareWithTable(recording, FindTone(recording), ExpectedTable(1000, 22050)), "");
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "control_factory.h"
 
+#include "dialog_manager.h"
+#include "static_text.h"
 #include "window_impl.h"
 
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -78,10 +79,7 @@ QWidget* MakeEdit(const DialogItemTemplate& item, QWidget& parent)
 
 QWidget* MakeStatic(const DialogItemTemplate& item, QWidget& parent)
 {
-    auto* label = new QLabel(ToQString(item.text), &parent);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
-    return label;
+    return new StaticText(ToQString(item.text), &parent);
 }
 
 QWidget* MakeControl(const DialogItemTemplate& item, QWidget& parent)
@@ -106,7 +104,7 @@ void Connect(QWidget* widget, CWnd& control)
 
 Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* widget)
 {
-    if (qobject_cast<const QGroupBox*>(widget) != nullptr || qobject_cast<const QLabel*>(widget) != nullptr)
+    if (qobject_cast<const QGroupBox*>(widget) != nullptr || dynamic_cast<const StaticText*>(widget) != nullptr)
         return Qt::NoFocus;
     return (item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
 }
@@ -116,6 +114,7 @@ Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* wid
 void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, WindowImpl& impl)
 {
     const DialogUnits du(window.font());
+    auto* manager = new DialogManager(&window);
     QWidget* previousTabStop = nullptr;
     for (const DialogItemTemplate& item : tmpl.items) {
         QWidget* widget = MakeControl(item, window);
@@ -128,12 +127,15 @@ void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, W
             previousTabStop = widget;
         }
 
+        manager->Add(widget, item.style);
+
         auto control = std::make_unique<CWnd>();
         WindowImpl::Attach(*control, widget, &dialog, item.id);
         Connect(widget, *control);
         impl.controls.emplace_back(item.id, control.get());
         impl.ownedControls.push_back(std::move(control));
     }
+    manager->Install();
 }
 
 } // namespace afx

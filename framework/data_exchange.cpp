@@ -86,7 +86,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
     if (pDX->m_bSaveAndValidate) {
         const std::optional<int> parsed = ParseDialogInteger(control->GetWindowText());
         if (!parsed) {
-            AfxMessageBox(AFX_IDP_PARSE_INT, MB_ICONEXCLAMATION | MB_OK);
+            AfxMessageBox(AFX_IDP_PARSE_INT, MB_ICONEXCLAMATION | MB_OK, pDX->m_pDlgWnd);
             pDX->Fail();
         }
         value = *parsed;

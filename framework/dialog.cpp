@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
+#include <qdrawutil.h>
 
 #include <algorithm>
 #include <array>
@@ -185,6 +187,16 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE) {
         SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    if (message == WM_PAINT) {
+        // The sunken edge the template asks for; on the platform it lies
+        // outside the client area, here just inside it, clear of controls.
+        if ((m_template.exStyle & WS_EX_CLIENTEDGE) != 0) {
+            QWidget* window = WindowImpl::WidgetOf(this);
+            QPainter painter(window);
+            qDrawShadePanel(&painter, window->rect(), window->palette(), true, 2);
+        }
         return 0;
     }
     return CWnd::DefWindowProc(message, wParam, lParam);

@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include "win_app.h"
 #include "window_impl.h"
 
 #include <QApplication>
@@ -14,11 +15,13 @@ std::u16string AfxGetAppName()
     return afx::FromQString(dot > 0 ? name.left(dot) : name);
 }
 
-int AfxMessageBox(std::u16string_view text, UINT nType)
+int AfxMessageBox(std::u16string_view text, UINT nType, CWnd* ownerWnd)
 {
-    QWidget* owner = QApplication::activeModalWidget();
+    QWidget* owner = afx::WindowImpl::WidgetOf(ownerWnd);
     if (owner == nullptr)
-        owner = QApplication::activeWindow();
+        owner = QApplication::activeModalWidget();
+    if (owner == nullptr && AfxGetApp() != nullptr)
+        owner = afx::WindowImpl::WidgetOf(AfxGetApp()->m_pMainWnd);
     const QMessageBox::Icon icon = (nType & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon;
     QMessageBox box(icon, afx::ToQString(AfxGetAppName()), afx::ToQString(text), QMessageBox::Ok, owner);
     if (nType & MB_SYSTEMMODAL)

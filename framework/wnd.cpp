@@ -2,12 +2,12 @@
 
 #include "afx_strings.h"
 #include "message_box.h"
+#include "static_text.h"
 #include "window_impl.h"
 #include "win_app.h"
 
 #include <QAbstractButton>
 #include <QIcon>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTimerEvent>
 
@@ -124,7 +124,7 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     } catch (const std::bad_alloc&) {
         // The message counts as handled; whatever the handler had not done
         // yet stays undone.
-        AfxMessageBox(AFX_IDP_FAILED_MEMORY_ALLOC, MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+        AfxMessageBox(AFX_IDP_FAILED_MEMORY_ALLOC, MB_ICONEXCLAMATION | MB_SYSTEMMODAL, this);
     }
     m_current = saved;
     return result;
@@ -225,7 +225,7 @@ std::u16string CWnd::GetWindowText() const
         return afx::FromQString(edit->text());
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
         return afx::FromQString(button->text());
-    if (auto* label = qobject_cast<QLabel*>(widget))
+    if (auto* label = dynamic_cast<afx::StaticText*>(widget))
         return afx::FromQString(label->text());
     return widget != nullptr ? afx::FromQString(widget->windowTitle()) : std::u16string();
 }
@@ -238,6 +238,8 @@ void CWnd::SetWindowText(std::u16string_view text)
         edit->setText(q);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setText(q);
+    else if (auto* label = dynamic_cast<afx::StaticText*>(widget))
+        label->setText(q);
     else if (widget != nullptr)
         widget->setWindowTitle(q);
 }

@@ -5,7 +5,7 @@ PRESETS := default asan tsan
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench package clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+.PHONY: run test deps build bench screenshot package clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
 
 run: build
 	./build/app/tonegen
@@ -26,6 +26,10 @@ $(addprefix test-,$(PRESETS)): test-%: build-%
 
 bench: build
 	bench/run-all
+
+# Renders the dialog for the README.
+screenshot: build
+	./build/tests/dialog_screenshot docs/dialog.png
 
 clean:
 	rm -rf build build-asan build-tsan

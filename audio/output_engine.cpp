@@ -43,7 +43,11 @@ struct ReleaseAtExit {
 
 void CToneGenDlg::InitOutput()
 {
-    InitialiseLibrary();
+    // A dialog opened again in the same process finds the library still
+    // initialised by the last one; initialising twice would leave one
+    // initialisation that no stop releases.
+    if (!s_libraryInitialised)
+        InitialiseLibrary();
 }
 
 void CToneGenDlg::StartOutput()

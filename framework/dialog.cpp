@@ -90,7 +90,8 @@ void CDialog::InitialiseDialog()
             }
         }
     }
-    window->adjustSize();
+    // The frame's size is known once the platform window exists.
+    window->winId();
     CentreInWorkArea(*window);
 }
 

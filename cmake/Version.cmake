@@ -1,0 +1,20 @@
+# Identity shared by the program, its desktop metadata and the Debian package.
+# Included from app/ (version header, desktop files) and from Packaging.cmake,
+# so both read the same values; it only sets variables and may run twice.
+
+# Reverse-DNS id: names the .desktop file, the AppStream component and the
+# icon, so launchers and software centres can tie the three together.
+set(TONEGEN_APP_ID "org.tonegen.ToneGen")
+
+# The dialog is written in Simplified Chinese only; BCP 47 form, as in
+# AppStream's xml:lang and the embedded version line.
+set(TONEGEN_LANGUAGE "zh-CN")
+
+# Date of the release named by project(VERSION); AppStream wants both, and
+# taking the date from the build clock would make rebuilds differ.
+set(TONEGEN_RELEASE_DATE "2026-12-08")
+
+set(TONEGEN_VERSION_LINE "tonegen ${tonegen_VERSION} ${TONEGEN_LANGUAGE}")
+
+# Locale spelling of the same language, for AppStream's <languages>.
+string(REPLACE "-" "_" TONEGEN_LANGUAGE_UNDERSCORE "${TONEGEN_LANGUAGE}")

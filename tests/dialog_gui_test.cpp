@@ -1,0 +1,254 @@
+// The generator's dialog as a user meets it, headless: layout, fonts, the
+// keyboard rules and the integer prompt, driven with real key and mouse
+// events. Starting and stopping output needs the private sound server.
+
+#include "audio_fixture.h"
+#include "dialog_driver.h"
+#include "message_box_answerer.h"
+#include "sine_table.h"
+#include "static_text.h"
+#include "tonegen_dialog.h"
+#include "tonegen_dlg.h"
+
+#include <portaudio.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+using testsupport::Widget;
+using testsupport::Window;
+
+class DialogGui : public testsupport::AudioTest {
+protected:
+    void SetUp() override
+    {
+        AudioTest::SetUp();
+        ASSERT_TRUE(m_dlg.Create());
+        QWidget* window = Window(m_dlg);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+
+    void TearDown() override
+    {
+        if (m_dlg.m_playing)
+            Press(Widget(m_dlg, IDC_STOP));
+        m_dlg.DestroyWindow();
+        AudioTest::TearDown();
+    }
+
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Focus(), key, mods); }
+    static void Press(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, w->height() / 2)); }
+    int FocusId() const
+    {
+        for (int id = IDC_RATE_22050; id <= IDC_EXIT; ++id) {
+            if (Widget(m_dlg, id) == Focus())
+                return id;
+        }
+        return 0;
+    }
+
+    CToneGenDlg m_dlg;
+    testsupport::MessageBoxAnswerer m_boxes;
+};
+
+TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)
+{
+    ASSERT_EQ(Window(m_dlg)->screen()->logicalDotsPerInchY(), 96);
+    EXPECT_EQ(Window(m_dlg)->size(), QSize(694, 500));
+    const QObjectList children = Window(m_dlg)->children();
+    std::vector<QWidget*> widgets;
+    for (QObject* child : children) {
+        if (auto* w = qobject_cast<QWidget*>(child))
+            widgets.push_back(w);
+    }
+    ASSERT_EQ(widgets.size(), g_toneGenDialogTemplate.items.size());
+    for (std::size_t i = 0; i < widgets.size(); ++i) {
+        const DialogItemTemplate& item = g_toneGenDialogTemplate.items[i];
+        EXPECT_EQ(widgets[i]->geometry(), QRect(2 * item.x, 2 * item.y, 2 * item.cx, 2 * item.cy)) << "control " << i + 1;
+    }
+}
+
+TEST_F(DialogGui, LabelsBreakWhereTheirSpacesSay)
+{
+    std::vector<std::vector<std::u16string>> lines;
+    for (QObject* child : Window(m_dlg)->children()) {
+        if (auto* text = dynamic_cast<afx::StaticText*>(child))
+            lines.push_back(text->lines());
+    }
+    const std::vector<std::vector<std::u16string>> expected{
+        {u" 常见声卡支持的", u"采样频率", u"单位：Hz"},
+        {u"范围：1Hz——20KHz", u"单位：Hz"},
+        {u"范围：1秒——5小时", u"单位：秒（S）"},
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(DialogGui, TextsUseAnInstalledSongFaceWithEveryGlyph)
+{
+    const QFont font = Window(m_dlg)->font();
+    const QString family = QFontInfo(font).family();
+    EXPECT_TRUE(family.startsWith("Noto Serif CJK") || family.startsWith("AR PL UMing")) << family.toStdString();
+    EXPECT_EQ(font.pixelSize(), 16);
+    const QFontMetrics metrics(font);
+    std::vector<std::u16string_view> texts{g_toneGenDialogTemplate.caption, u"请键入一个整数。", u"内存不足。",
+                                           u"启动帮助失败。"};
+    for (const DialogItemTemplate& item : g_toneGenDialogTemplate.items)
+        texts.push_back(item.text);
+    for (const std::u16string_view text : texts) {
+        for (const char16_t c : text)
+            EXPECT_TRUE(metrics.inFont(QChar(c))) << "no glyph for U+" << std::hex << static_cast<int>(c);
+    }
+}
+
+TEST_F(DialogGui, OpensCentredWithDefaultsAndTheFrequencySelected)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = Window(m_dlg)->frameGeometry();
+    EXPECT_EQ(frame.left(), (area.left() + area.left() + area.width()) / 2 - frame.width() / 2);
+    EXPECT_EQ(frame.top(), (area.top() + area.top() + area.height()) / 2 - frame.height() / 2);
+    EXPECT_TRUE(static_cast<QRadioButton*>(Widget(m_dlg, IDC_RATE_22050))->isChecked());
+    auto* frequency = static_cast<QLineEdit*>(Widget(m_dlg, IDC_FREQUENCY));
+    EXPECT_EQ(Focus(), frequency);
+    EXPECT_EQ(frequency->selectedText(), "1000");
+    EXPECT_FALSE(m_dlg.m_playing);
+    EXPECT_EQ(Window(m_dlg)->windowTitle(), QString::fromUtf16(g_toneGenDialogTemplate.caption));
+    EXPECT_FALSE(Window(m_dlg)->windowIcon().isNull());
+}
+
+TEST_F(DialogGui, TabVisitsTheTabStopsInTemplateOrderAndShiftTabReturns)
+{
+    const std::array<int, 7> order{IDC_FREQUENCY, IDC_DURATION, IDC_START_CONTINUOUS, IDC_START_TIMED,
+                                   IDC_STOP,      IDC_EXIT,     IDC_FREQUENCY};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(FocusId(), order[i]) << "after tab " << i;
+    }
+    for (std::size_t i = order.size() - 1; i-- > 0;) {
+        Key(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(FocusId(), order[i]);
+    }
+    // Tabbing into a field selects its whole text.
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(static_cast<QLineEdit*>(Widget(m_dlg, IDC_DURATION))->selectedText(), "1");
+}
+
+TEST_F(DialogGui, ArrowKeysWalkTheRatesInIdentifierOrderAndEachMoveClicks)
+{
+    Press(Widget(m_dlg, IDC_RATE_22050));
+    ASSERT_EQ(FocusId(), IDC_RATE_22050);
+    const std::array<std::pair<int, std::uint32_t>, 8> down{{{IDC_RATE_11025, 11025},
+                                                             {IDC_RATE_8000, 8000},
+                                                             {IDC_RATE_44100, 44100},
+                                                             {IDC_RATE_48000, 48000},
+                                                             {IDC_RATE_64000, 64000},
+                                                             {IDC_RATE_88200, 88200},
+                                                             {IDC_RATE_96000, 96000},
+                                                             {IDC_RATE_22050, 22050}}};
+    int current = IDC_RATE_22050;
+    for (const auto& [id, rate] : down) {
+        Press(Widget(m_dlg, IDC_START_CONTINUOUS));
+        ASSERT_TRUE(m_dlg.m_playing);
+        Widget(m_dlg, current)->setFocus(Qt::MouseFocusReason);
+        Key(Qt::Key_Down);
+        current = id;
+        EXPECT_EQ(FocusId(), id);
+        EXPECT_TRUE(static_cast<QRadioButton*>(Widget(m_dlg, id))->isChecked());
+        EXPECT_EQ(g_sampleRate, rate);
+        EXPECT_FALSE(m_dlg.m_playing) << "the move did not count as a click";
+    }
+    Key(Qt::Key_Up);
+    EXPECT_EQ(FocusId(), IDC_RATE_96000);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(FocusId(), IDC_RATE_88200);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(g_sampleRate, 96000u);
+}
+
+TEST_F(DialogGui, EnterPressesTheDefaultButtonUnlessAnotherButtonHasTheFocus)
+{
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(m_dlg.m_playing) << "Enter in the frequency field starts continuous output";
+    EXPECT_FALSE(m_dlg.m_timerArmed);
+    Widget(m_dlg, IDC_STOP)->setFocus(Qt::TabFocusReason);
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(m_dlg.m_playing) << "Enter on 停止输出 stops";
+    Widget(m_dlg, IDC_START_TIMED)->setFocus(Qt::TabFocusReason);
+    Key(Qt::Key_Enter);
+    EXPECT_TRUE(m_dlg.m_playing);
+    EXPECT_TRUE(m_dlg.m_timerArmed);
+}
+
+TEST_F(DialogGui, EscapeEndsTheDialogWithCancelAndLeavesNoStream)
+{
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(m_dlg.m_playing);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL);
+    EXPECT_EQ(m_dlg.m_stream, nullptr);
+    EXPECT_EQ(g_sineTable, nullptr);
+    EXPECT_EQ(Pa_GetDeviceCount(), paNotInitialized) << "the audio library is still initialised";
+    EXPECT_FALSE(Window(m_dlg)->isVisible());
+    m_dlg.m_playing = false;
+}
+
+TEST_F(DialogGui, NumberFieldsRefuseNonDigitsTypedOrPasted)
+{
+    auto* frequency = static_cast<QLineEdit*>(Widget(m_dlg, IDC_FREQUENCY));
+    QTest::keyClicks(frequency, "4a4-0 ");
+    EXPECT_EQ(frequency->text(), "440");
+    EXPECT_EQ(m_dlg.m_frequency, 440u);
+    QGuiApplication::clipboard()->setText("12x");
+    frequency->selectAll();
+    QTest::keySequence(frequency, QKeySequence::Paste);
+    EXPECT_EQ(frequency->text(), "440");
+    QGuiApplication::clipboard()->setText("880");
+    frequency->selectAll();
+    QTest::keySequence(frequency, QKeySequence::Paste);
+    EXPECT_EQ(frequency->text(), "880");
+    EXPECT_EQ(m_dlg.m_frequency, 880u);
+    EXPECT_TRUE(m_boxes.Seen().empty());
+}
+
+TEST_F(DialogGui, BadFieldPromptsOwnedByTheDialogThenSelectsTheField)
+{
+    // A value the keyboard cannot produce still reaches the field.
+    m_dlg.SetDlgItemText(IDC_DURATION, u"-");
+    ASSERT_EQ(m_boxes.Seen().size(), 1u);
+    const auto& box = m_boxes.Seen()[0];
+    EXPECT_EQ(box.text, QStringLiteral(u"请键入一个整数。"));
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_EQ(box.title, QApplication::applicationName()) << "captioned with the program file's name";
+    EXPECT_EQ(box.parent, Window(m_dlg));
+    // The focus goes back to the field; the dialog takes it again as soon as
+    // it is reactivated after the box.
+    auto* duration = static_cast<QLineEdit*>(Widget(m_dlg, IDC_DURATION));
+    EXPECT_EQ(Window(m_dlg)->focusWidget(), duration);
+    EXPECT_EQ(duration->selectedText(), "-");
+
+    // Clearing the frequency prompts once and keeps the old frequency.
+    m_boxes.Clear();
+    m_dlg.SetDlgItemText(IDC_DURATION, u"1");
+    auto* frequency = static_cast<QLineEdit*>(Widget(m_dlg, IDC_FREQUENCY));
+    frequency->setFocus();
+    frequency->selectAll();
+    QTest::keyClick(frequency, Qt::Key_Backspace);
+    EXPECT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_dlg.m_frequency, 1000u);
+    EXPECT_EQ(Window(m_dlg)->focusWidget(), frequency);
+}
+
+} // namespace

@@ -54,8 +54,18 @@ QWidget* MakeButton(const DialogItemTemplate& item, QWidget& parent)
     switch (item.style & BS_TYPEMASK) {
     case BS_AUTORADIOBUTTON:
         return new QRadioButton(text, &parent);
-    case BS_GROUPBOX:
-        return new QGroupBox(text, &parent);
+    case BS_GROUPBOX: {
+        // The platform runs the frame's top line through the middle of the
+        // title instead of below it; the template's layout assumes so.
+        auto* box = new QGroupBox(text, &parent);
+        const int half = box->fontMetrics().height() / 2;
+        box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                                          " margin-top: %1px; }"
+                                          "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
+                                          " padding: 0 2px; }")
+                               .arg(half));
+        return box;
+    }
     case BS_DEFPUSHBUTTON: {
         auto* button = new QPushButton(text, &parent);
         button->setDefault(true);

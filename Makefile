@@ -31,5 +31,14 @@ bench: build
 screenshot: build
 	./build/tests/dialog_screenshot docs/dialog.png
 
+# Debian package from a Release tree of its own, so it never carries the
+# debug info, tests or benchmarks of the development trees.
+package: deps
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	      -DTONEGEN_BUILD_TESTS=OFF -DTONEGEN_BUILD_BENCH=OFF -DTONEGEN_WERROR=$(TONEGEN_WERROR) >/dev/null
+	cmake --build build-package
+	cd build-package && cpack -G DEB
+	@ls build-package/tonegen_*.deb
+
 clean:
 	rm -rf build build-asan build-tsan

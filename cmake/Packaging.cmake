@@ -47,8 +47,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "tonegen project <tonegen@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[sine-wave audio signal generator
-tonegen turns the computer's sound card into a precise tone source.
+# CPack puts the project's DESCRIPTION on the summary line; this is the body.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[tonegen turns the computer's sound card into a precise tone source.
 One fixed dialog, in Simplified Chinese: pick one of eight sample rates
 (8000 to 96000 Hz), type a whole-number frequency in hertz and a duration
 in seconds, and start continuous output or output that stops by itself.

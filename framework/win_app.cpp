@@ -1,9 +1,12 @@
 #include "win_app.h"
 
 #include "afx_strings.h"
+#include "dialog.h"
 #include "message_box.h"
+#include "window_impl.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <array>
 
@@ -40,10 +43,31 @@ BOOL CWinApp::InitInstance()
 
 void CWinApp::OnHelp()
 {
-    // The platform's help viewer for ".HLP" files does not exist here, so
-    // starting it always fails, as it would on a system without one.
+    std::uint32_t context = HID_BASE_RESOURCE;
+    if (const auto* dialog = dynamic_cast<const CDialog*>(m_pMainWnd))
+        context += static_cast<std::uint32_t>(dialog->GetTemplate().id);
+    WinHelp(context, HELP_CONTEXT);
+}
+
+void CWinApp::WinHelp(std::uint32_t /*dwData*/, UINT /*nCmd*/)
+{
+    // No viewer for the platform's ".HLP" files exists on this system, so
+    // starting one fails exactly as it does where none is installed.
     AfxMessageBox(AFX_IDP_FAILED_TO_LAUNCH_HELP, MB_ICONEXCLAMATION | MB_OK);
 }
+
+namespace {
+
+std::u16string HelpFilePath()
+{
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    const QString name = program.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = dot > 0 ? name.left(dot) : name;
+    return afx::FromQString(program.absolutePath() + u'/' + base + QStringLiteral(".HLP"));
+}
+
+} // namespace
 
 int AfxWinMain(int argc, char** argv)
 {
@@ -51,6 +75,7 @@ int AfxWinMain(int argc, char** argv)
     CWinApp* app = AfxGetApp();
     if (app == nullptr)
         return 1;
+    app->m_pszHelpFilePath = HelpFilePath();
     if (app->InitInstance()) {
         // An application that keeps running after initialisation has a
         // main window whose life is the message loop's.

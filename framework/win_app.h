@@ -6,7 +6,13 @@
 
 #include "message_map.h"
 
+#include <string>
+
 class CWnd;
+
+// Help commands and the context numbering of dialog templates.
+constexpr UINT HELP_CONTEXT = 0x0001;
+constexpr std::uint32_t HID_BASE_RESOURCE = 0x20000;
 
 class CWinApp : public CCmdTarget {
 public:
@@ -17,8 +23,16 @@ public:
     // Runs after InitInstance returned FALSE; its result is the exit status.
     virtual int ExitInstance() { return 0; }
 
-    // Asks for the program's help file; this platform has no viewer for it.
+    // F1: asks for the help topic of the main window's dialog template in the
+    // program's help file.
     void OnHelp();
+    // Shows a topic of the program's help file. The platform's viewer for
+    // these files does not exist here, so the request always fails and the
+    // user is told.
+    virtual void WinHelp(std::uint32_t dwData, UINT nCmd = HELP_CONTEXT);
+
+    // The program's full path with its extension replaced by ".HLP".
+    std::u16string m_pszHelpFilePath;
 
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }

@@ -3,11 +3,14 @@
 
 #include "data_exchange.h"
 #include "dialog.h"
+#include "dialog_driver.h"
 #include "message_box_answerer.h"
+#include "win_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTest>
 
 #include <array>
 #include <vector>
@@ -122,6 +125,44 @@ TEST_F(Framework, FailedExchangePromptsSelectsTheFieldAndReturnsFalse)
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].text, QStringLiteral(u"请键入一个整数。"));
     EXPECT_EQ(boxes.Seen()[0].icon, QMessageBox::Warning);
+}
+
+// F1 in a dialog reaches the application as ID_HELP, which asks for the
+// dialog's topic and, with no viewer on this platform, reports the failure.
+class HelpApp : public CWinApp {
+public:
+    std::vector<std::pair<std::uint32_t, UINT>> requests;
+    void WinHelp(std::uint32_t dwData, UINT nCmd) override
+    {
+        requests.emplace_back(dwData, nCmd);
+        CWinApp::WinHelp(dwData, nCmd);
+    }
+    static const AFX_MSGMAP* GetThisMessageMap()
+    {
+        static constexpr std::array entries{afx::OnCommand<&CWinApp::OnHelp>(0, ID_HELP)};
+        static constexpr AFX_MSGMAP map{&CWinApp::GetThisMessageMap, entries};
+        return &map;
+    }
+    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
+};
+
+TEST_F(Framework, F1AsksForTheDialogsHelpTopicAndReportsTheMissingViewer)
+{
+    HelpApp app;
+    app.m_pMainWnd = &m_probe;
+    testsupport::MessageBoxAnswerer boxes;
+    QWidget* edit = testsupport::Widget(m_probe, kEditId);
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClick(edit, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(app.requests.empty()) << "Shift+F1 is not help";
+    QTest::keyClick(edit, Qt::Key_F1);
+    ASSERT_EQ(app.requests.size(), 1u);
+    EXPECT_EQ(app.requests[0].first, HID_BASE_RESOURCE + kTemplate.id);
+    EXPECT_EQ(app.requests[0].second, HELP_CONTEXT);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text, QStringLiteral(u"启动帮助失败。"));
+    EXPECT_EQ(boxes.Seen()[0].icon, QMessageBox::Warning);
+    app.m_pMainWnd = nullptr;
 }
 
 } // namespace

@@ -6,10 +6,14 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+
+#include <qdrawutil.h>
 
 #include <cmath>
 #include <string_view>
@@ -48,11 +52,33 @@ int DialogUnits::Y(int du) const
 
 namespace {
 
+// WS_EX_DLGMODALFRAME gives a control a raised double edge. Qt's push
+// buttons are raised already; radio buttons get the edge drawn around them.
+class FramedRadioButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        // The edge takes its width from inside, as a non-client edge would.
+        constexpr int kEdge = 2;
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.rect.adjust(kEdge + 1, kEdge, -kEdge, -kEdge);
+        painter.drawControl(QStyle::CE_RadioButton, option);
+        qDrawShadePanel(&painter, rect(), palette(), false, kEdge);
+    }
+};
+
 QWidget* MakeButton(const DialogItemTemplate& item, QWidget& parent)
 {
     const QString text = ToQString(item.text);
     switch (item.style & BS_TYPEMASK) {
     case BS_AUTORADIOBUTTON:
+        if (item.exStyle & WS_EX_DLGMODALFRAME)
+            return new FramedRadioButton(text, &parent);
         return new QRadioButton(text, &parent);
     case BS_GROUPBOX: {
         // The platform runs the frame's top line through the middle of the

@@ -127,6 +127,10 @@ TEST_F(DialogGui, OpensCentredWithDefaultsAndTheFrequencySelected)
     EXPECT_FALSE(m_dlg.m_playing);
     EXPECT_EQ(Window(m_dlg)->windowTitle(), QString::fromUtf16(g_toneGenDialogTemplate.caption));
     EXPECT_FALSE(Window(m_dlg)->windowIcon().isNull());
+    const Qt::WindowFlags flags = Window(m_dlg)->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(Window(m_dlg)->minimumSize(), Window(m_dlg)->maximumSize()) << "the dialog is not resizable";
 }
 
 TEST_F(DialogGui, TabVisitsTheTabStopsInTemplateOrderAndShiftTabReturns)

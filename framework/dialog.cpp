@@ -60,7 +60,10 @@ void CDialog::CreateDialogWindow()
     window->setWindowTitle(afx::ToQString(m_template.caption));
     window->setFont(afx::TemplateFont(m_template, window));
 
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // An application window (in the taskbar, minimisable by every window
+    // manager) rather than a transient dialog, when the template asks so.
+    const Qt::WindowType type = (m_template.exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
+    Qt::WindowFlags flags = type | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (m_template.style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (m_template.style & WS_MINIMIZEBOX)

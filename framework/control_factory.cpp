@@ -138,9 +138,17 @@ void Connect(QWidget* widget, CWnd& control)
     }
 }
 
+// Group boxes and static texts are transparent to the mouse on the platform,
+// so a control inside a group box gets its clicks even though the box,
+// coming later in the template, lies above it.
+bool TransparentToMouse(const QWidget* widget)
+{
+    return qobject_cast<const QGroupBox*>(widget) != nullptr || dynamic_cast<const StaticText*>(widget) != nullptr;
+}
+
 Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* widget)
 {
-    if (qobject_cast<const QGroupBox*>(widget) != nullptr || dynamic_cast<const StaticText*>(widget) != nullptr)
+    if (TransparentToMouse(widget))
         return Qt::NoFocus;
     return (item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
 }
@@ -156,6 +164,7 @@ void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, W
         QWidget* widget = MakeControl(item, window);
         widget->setGeometry(du.X(item.x), du.Y(item.y), du.X(item.cx), du.Y(item.cy));
         widget->setFocusPolicy(FocusPolicyOf(item, widget));
+        widget->setAttribute(Qt::WA_TransparentForMouseEvents, TransparentToMouse(widget));
         widget->setVisible((item.style & WS_VISIBLE) != 0);
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previousTabStop != nullptr)

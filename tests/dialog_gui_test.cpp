@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <array>
 #include <vector>
@@ -80,6 +81,23 @@ TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)
         const DialogItemTemplate& item = g_toneGenDialogTemplate.items[i];
         EXPECT_EQ(widgets[i]->geometry(), QRect(2 * item.x, 2 * item.y, 2 * item.cx, 2 * item.cy)) << "control " << i + 1;
     }
+}
+
+// Clicks delivered to the window, as the platform delivers them, reach the
+// control under the pointer even where a group box, later in the template
+// and so above it, covers it.
+TEST_F(DialogGui, ClicksReachControlsInsideGroupBoxes)
+{
+    QWindow* window = Window(m_dlg)->windowHandle();
+    const auto centre = [&](int id) { return Widget(m_dlg, id)->geometry().center(); };
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre(IDC_RATE_48000));
+    EXPECT_EQ(g_sampleRate, 48000u);
+    EXPECT_TRUE(static_cast<QRadioButton*>(Widget(m_dlg, IDC_RATE_48000))->isChecked());
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre(IDC_DURATION));
+    EXPECT_EQ(Focus(), Widget(m_dlg, IDC_DURATION));
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre(IDC_START_TIMED));
+    EXPECT_TRUE(m_dlg.m_playing);
+    EXPECT_TRUE(m_dlg.m_timerArmed);
 }
 
 TEST_F(DialogGui, LabelsBreakWhereTheirSpacesSay)

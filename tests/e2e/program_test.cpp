@@ -1,0 +1,339 @@
+// The built program as a user meets it: its own X server, its own sound
+// server, and nothing but key presses and mouse clicks. What reaches the
+// sink is checked against the table sample for sample; what the program
+// prints to standard error must stay empty.
+
+#include "app_process.h"
+#include "expected_table.h"
+#include "pulse_server.h"
+#include "recording_check.h"
+#include "resource.h"
+#include "tonegen_dialog.h"
+#include "x_session.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::Point;
+
+// Generous bounds for things that take a fraction of a second; only a
+// program that never gets there runs into them.
+constexpr auto kPatience = 10s;
+
+// The X server, the sound server and the program are all per test.
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string dir = (std::filesystem::temp_directory_path() / "tonegen-e2e-XXXXXX").string();
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
+        m_dir = dir;
+        // Qt insists on a private runtime directory and complains about any other.
+        ASSERT_EQ(mkdir((m_dir + "/run").c_str(), 0700), 0);
+        ASSERT_TRUE(m_server.Start()) << m_server.Error();
+        std::string error;
+        ASSERT_TRUE(m_x.Start(m_dir + "/xvfb.log", &error)) << error;
+    }
+
+    void TearDown() override
+    {
+        if (m_launched) {
+            m_app.Kill();
+            EXPECT_EQ(m_app.Stderr(), "") << "the program wrote to standard error";
+        }
+        m_x.Stop();
+        m_server.Stop();
+        std::filesystem::remove_all(m_dir);
+    }
+
+    // Starts a copy of the program and waits for its window.
+    e2e::Window StartCopy(e2e::AppProcess& app, const std::string& stderrName)
+    {
+        std::string error;
+        EXPECT_TRUE(app.Start(TONEGEN_EXE,
+                              {{"DISPLAY", m_x.DisplayName()},
+                               {"QT_QPA_PLATFORM", "xcb"},
+                               {"WAYLAND_DISPLAY", ""},
+                               {"XDG_RUNTIME_DIR", m_dir + "/run"},
+                               // Nothing to reach: with a display and no bus, the
+                               // D-Bus library would launch a bus that outlives us.
+                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_dir + "/no-bus"}},
+                              m_dir + "/" + stderrName, &error))
+            << error;
+        const pid_t pid = app.Pid();
+        const e2e::Window window = m_x.WaitForWindow(
+            [&](e2e::Window w) {
+                return m_x.Pid(w) == pid && m_x.Title(w).find("虚拟仪器") != std::string::npos;
+            },
+            kPatience);
+        EXPECT_NE(window, e2e::kNoWindow) << "no window appeared; standard error:\n" << app.Stderr();
+        return window;
+    }
+
+    // Starts the program with the sink at `sinkRate` and waits for its window.
+    void Launch(unsigned sinkRate)
+    {
+        ASSERT_TRUE(m_server.UseRate(sinkRate)) << m_server.Error();
+        m_launched = true;
+        m_window = StartCopy(m_app, "stderr");
+        ASSERT_NE(m_window, e2e::kNoWindow);
+        // Every click below relies on two pixels to the dialog unit.
+        const Point size = m_x.Size(m_window);
+        ASSERT_EQ(size.x, 2 * g_toneGenDialogTemplate.cx);
+        ASSERT_EQ(size.y, 2 * g_toneGenDialogTemplate.cy);
+        m_origin = m_x.Origin(m_window);
+        m_x.Focus(m_window);
+    }
+
+    Point Centre(int id) const
+    {
+        const auto& items = g_toneGenDialogTemplate.items;
+        const auto item = std::find_if(items.begin(), items.end(), [id](const auto& i) { return i.id == id; });
+        if (item == items.end()) {
+            ADD_FAILURE() << "no control " << id << " in the template";
+            return m_origin;
+        }
+        return {m_origin.x + 2 * item->x + item->cx, m_origin.y + 2 * item->y + item->cy};
+    }
+
+    void Click(int id) { m_x.Click(Centre(id)); }
+
+    // Into the field, everything selected, then the new text over it.
+    void Retype(int id, std::string_view text)
+    {
+        Click(id);
+        m_x.Key(XK_a, {XK_Control_L});
+        if (text.empty())
+            m_x.Key(XK_BackSpace);
+        else
+            m_x.Type(text);
+    }
+
+    std::set<e2e::Window> TopLevels()
+    {
+        const auto mapped = m_x.MappedTopLevels();
+        return {mapped.begin(), mapped.end()};
+    }
+
+    // A message box titled with the program's name appears after `action`;
+    // Enter, its default button, must close it.
+    void ExpectMessageBoxAfter(const std::function<void()>& action)
+    {
+        const auto before = TopLevels();
+        action();
+        const e2e::Window box = m_x.WaitForNewWindow("tonegen", before, kPatience);
+        ASSERT_NE(box, e2e::kNoWindow) << "no message box appeared";
+        m_x.Focus(box);
+        m_x.Key(XK_Return);
+        EXPECT_TRUE(m_x.WaitUntilGone(box, kPatience)) << "Enter did not close the message box";
+        EXPECT_TRUE(m_app.Running());
+    }
+
+    // Records stretches of `seconds` until one of them is all silence.
+    bool WaitForSilence(double seconds)
+    {
+        const auto length = static_cast<std::size_t>(seconds * m_server.Rate());
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (std::chrono::steady_clock::now() < deadline) {
+            m_server.StartRecording();
+            m_server.WaitForRecorded(length, kPatience);
+            const auto stretch = m_server.StopRecording();
+            if (stretch.size() >= length && std::all_of(stretch.begin(), stretch.end(), [](float s) { return s == 0.0f; }))
+                return true;
+        }
+        return false;
+    }
+
+    std::string SinkInputs()
+    {
+        std::string out;
+        EXPECT_TRUE(m_server.Pactl({"list", "short", "sink-inputs"}, &out)) << out;
+        return out;
+    }
+
+    // Output playing, then `end`: the program must stop it and exit with 0.
+    void ExpectCleanExitAfter(const std::function<void()>& end)
+    {
+        ASSERT_NO_FATAL_FAILURE(Launch(22050));
+        m_server.StartRecording();
+        m_x.Key(XK_Return);
+        ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
+        m_server.StopRecording();
+        ASSERT_NE(SinkInputs(), "") << "no stream to clean up";
+        end();
+        const auto status = m_app.WaitForExit(kPatience);
+        ASSERT_TRUE(status.has_value()) << "the program did not end";
+        EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0");
+        EXPECT_EQ(SinkInputs(), "");
+    }
+
+    std::string m_dir;
+    testsupport::PulseServer m_server;
+    e2e::XSession m_x;
+    e2e::AppProcess m_app;
+    bool m_launched = false;
+    e2e::Window m_window = e2e::kNoWindow;
+    Point m_origin;
+};
+
+TEST_F(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    m_server.StartRecording();
+    m_x.Key(XK_Return);
+    ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
+    ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + 22050, kPatience));
+    const auto recording = m_server.StopRecording();
+    const auto span = testsupport::FindTone(recording);
+    ASSERT_TRUE(span.found);
+    EXPECT_GE(span.end - span.begin, 22050u);
+    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, 22050)), "");
+}
+
+TEST_F(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
+{
+    constexpr unsigned kRate = 48000;
+    ASSERT_NO_FATAL_FAILURE(Launch(kRate));
+    m_server.StartRecording();
+    m_x.Key(XK_Return);
+    ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
+    m_server.StopRecording();
+    Click(IDC_RATE_48000);
+    ASSERT_TRUE(WaitForSilence(0.25)) << "choosing a rate did not stop the output";
+
+    Retype(IDC_FREQUENCY, "440");
+    Retype(IDC_DURATION, "2");
+    m_server.StartRecording();
+    Click(IDC_START_TIMED);
+    ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "the timed start played nothing";
+    ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + 3 * kRate, kPatience));
+    const auto recording = m_server.StopRecording();
+    const auto span = testsupport::FindTone(recording);
+    ASSERT_TRUE(span.found);
+    EXPECT_NEAR(static_cast<double>(span.end - span.begin) / kRate, 2.0, 0.06);
+    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(440, kRate)), "");
+}
+
+TEST_F(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
+{
+    constexpr std::size_t kRate = 22050;
+    ASSERT_NO_FATAL_FAILURE(Launch(kRate));
+    Retype(IDC_DURATION, "3");
+    // Positions on the sink's timeline (samples recorded so far) at each
+    // click: the sink runs on the clock, so they date the clicks.
+    m_server.StartRecording();
+    const std::size_t firstClick = m_server.RecordedCount();
+    Click(IDC_START_TIMED);
+    ASSERT_TRUE(m_server.WaitForRecorded(firstClick + kRate, kPatience));
+    const std::size_t secondClick = m_server.RecordedCount();
+    Click(IDC_START_TIMED);
+    ASSERT_TRUE(m_server.WaitForRecorded(firstClick + 4 * kRate, kPatience));
+    const auto recording = m_server.StopRecording();
+
+    const auto whole = testsupport::FindTone(recording);
+    ASSERT_TRUE(whole.found);
+    // The first tone runs until the first sample that does not continue it;
+    // after the silence of the restart the second begins at table sample 0.
+    const auto table = testsupport::ExpectedTable(1000, kRate);
+    std::size_t cut = whole.begin;
+    while (cut < whole.end && recording[cut] == table[(cut - whole.begin) % table.size()])
+        ++cut;
+    ASSERT_LT(cut, whole.end) << "the tone never restarted";
+    std::size_t restart = cut;
+    while (restart < whole.end && recording[restart] == 0.0f)
+        ++restart;
+    restart -= 1;
+    EXPECT_EQ(testsupport::CompareWithTable(recording, {true, restart, whole.end}, table), "");
+
+    // A click reaches the program through the X server and is dated by the
+    // sink's blocks: a tenth of a second covers both.
+    const auto seconds = [](std::size_t from, std::size_t to) {
+        return (static_cast<double>(to) - static_cast<double>(from)) / kRate;
+    };
+    EXPECT_GE(seconds(secondClick, cut), -0.03) << "the first tone stopped before the second click";
+    EXPECT_LT(seconds(secondClick, restart), 0.5) << "the second click did not restart the tone";
+    EXPECT_NEAR(seconds(firstClick, whole.end), 3.0, 0.1) << "the deadline moved";
+}
+
+TEST_F(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
+    // As a window manager would, give the focus back to the dialog. What is
+    // typed next must go into the duration and leave the frequency alone.
+    m_x.Focus(m_window);
+    m_x.Type("2");
+    m_server.StartRecording();
+    m_x.Key(XK_Return);
+    ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
+    ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + 22050 / 2, kPatience));
+    const auto recording = m_server.StopRecording();
+    EXPECT_EQ(testsupport::CompareWithTable(recording, testsupport::FindTone(recording),
+                                            testsupport::ExpectedTable(1000, 22050)),
+              "");
+}
+
+TEST_F(Program, F1ReportsThatHelpCannotStart)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    ExpectMessageBoxAfter([&] { m_x.Key(XK_F1); });
+}
+
+TEST_F(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    m_x.Key(XK_Return);
+    e2e::AppProcess second;
+    const e2e::Window other = StartCopy(second, "stderr-second");
+    ASSERT_NE(other, e2e::kNoWindow);
+    m_x.Focus(other);
+    m_x.Key(XK_Return);
+    // Both play at once: two streams in the server, one per copy.
+    const auto streams = [this] {
+        const std::string inputs = SinkInputs();
+        return std::count(inputs.begin(), inputs.end(), '\n');
+    };
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < deadline && streams() < 2)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(streams(), 2) << SinkInputs();
+    EXPECT_TRUE(m_app.Running());
+    m_x.Key(XK_Escape);
+    const auto status = second.WaitForExit(kPatience);
+    ASSERT_TRUE(status.has_value()) << "the second copy did not end";
+    EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0");
+    EXPECT_EQ(second.Stderr(), "");
+    EXPECT_TRUE(m_app.Running()) << "ending one copy ended the other";
+}
+
+TEST_F(Program, ExitButtonStopsOutputAndEnds)
+{
+    ExpectCleanExitAfter([&] { Click(IDC_EXIT); });
+}
+
+TEST_F(Program, CloseBoxStopsOutputAndEnds)
+{
+    ExpectCleanExitAfter([&] { m_x.SendDeleteWindow(m_window); });
+}
+
+TEST_F(Program, EscapeStopsOutputAndEnds)
+{
+    ExpectCleanExitAfter([&] { m_x.Key(XK_Escape); });
+}
+
+} // namespace

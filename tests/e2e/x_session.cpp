@@ -1,0 +1,300 @@
+#include "x_session.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Windows of another process vanish whenever it likes, between listing
+// them and asking about them; such a request fails with BadWindow, which
+// must not end the test program as Xlib's default handler would.
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Property(Display* d, Window w, const char* name)
+{
+    const Atom atom = XInternAtom(d, name, False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long rest = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, atom, 0, 4096, False, AnyPropertyType, &type, &format, &count, &rest, &data) !=
+            Success ||
+        data == nullptr)
+        return {};
+    std::string value;
+    if (format == 8)
+        value.assign(reinterpret_cast<const char*>(data), count);
+    XFree(data);
+    return value;
+}
+
+} // namespace
+
+XSession::~XSession()
+{
+    Stop();
+}
+
+bool XSession::Start(const std::string& logPath, std::string* error)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        *error = std::string("pipe2: ") + std::strerror(errno);
+        return false;
+    }
+    // Everything the child needs is made before fork: the test process has
+    // threads (the sound server's drainer), so the child may only make
+    // async-signal-safe calls.
+    const std::string fdArg = std::to_string(fds[1]);
+    const char* argv[] = {"Xvfb", "-displayfd", fdArg.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                          nullptr};
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t parent = getpid();
+    m_xvfb = fork();
+    if (m_xvfb == 0) {
+        // The server must not outlive a test program that dies.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        const int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        if (log >= 0) {
+            dup2(log, 1);
+            dup2(log, 2);
+        }
+        // The display number comes back through this end, which must survive exec.
+        fcntl(fds[1], F_SETFD, 0);
+        execvp("Xvfb", const_cast<char* const*>(argv));
+        _exit(127);
+    }
+    if (log >= 0)
+        close(log);
+    close(fds[1]);
+    if (m_xvfb < 0) {
+        close(fds[0]);
+        *error = std::string("fork: ") + std::strerror(errno);
+        return false;
+    }
+
+    // Xvfb writes the number once it accepts connections.
+    std::string number;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0)
+            continue;
+        char c;
+        const ssize_t n = read(fds[0], &c, 1);
+        if (n <= 0 || c == '\n')
+            break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+        *error = "Xvfb did not report a display; its log:\n" + ReadFile(logPath);
+        Stop();
+        return false;
+    }
+    m_displayName = ":" + number;
+
+    XSetErrorHandler(IgnoreXError);
+    m_display = XOpenDisplay(m_displayName.c_str());
+    if (m_display == nullptr) {
+        *error = "cannot open display " + m_displayName;
+        Stop();
+        return false;
+    }
+    int eventBase, errorBase, major, minor;
+    if (!XTestQueryExtension(m_display, &eventBase, &errorBase, &major, &minor)) {
+        *error = "the X server has no XTest extension";
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void XSession::Stop()
+{
+    if (m_display != nullptr) {
+        XCloseDisplay(m_display);
+        m_display = nullptr;
+    }
+    if (m_xvfb > 0) {
+        kill(m_xvfb, SIGTERM);
+        int status;
+        while (waitpid(m_xvfb, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_xvfb = -1;
+    }
+}
+
+std::vector<Window> XSession::MappedTopLevels()
+{
+    std::vector<Window> mapped;
+    Window root, parent;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+        return mapped;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(m_display, children[i], &attributes) && attributes.map_state == IsViewable)
+            mapped.push_back(children[i]);
+    }
+    if (children != nullptr)
+        XFree(children);
+    return mapped;
+}
+
+std::string XSession::Title(Window w)
+{
+    std::string title = Property(m_display, w, "_NET_WM_NAME");
+    return title.empty() ? Property(m_display, w, "WM_NAME") : title;
+}
+
+pid_t XSession::Pid(Window w)
+{
+    const Atom atom = XInternAtom(m_display, "_NET_WM_PID", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long rest = 0;
+    unsigned char* data = nullptr;
+    pid_t pid = -1;
+    if (XGetWindowProperty(m_display, w, atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &rest, &data) ==
+            Success &&
+        data != nullptr) {
+        if (format == 32 && count == 1)
+            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
+        XFree(data);
+    }
+    return pid;
+}
+
+Window XSession::WaitForWindow(const std::function<bool(Window)>& match, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    do {
+        for (Window w : MappedTopLevels())
+            if (match(w))
+                return w;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (Clock::now() < deadline);
+    return None;
+}
+
+Window XSession::WaitForNewWindow(std::string_view title, const std::set<Window>& known,
+                                  std::chrono::milliseconds timeout)
+{
+    return WaitForWindow([&](Window w) { return !known.contains(w) && Title(w) == title; }, timeout);
+}
+
+bool XSession::WaitUntilGone(Window w, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    do {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(m_display, w, &attributes) || attributes.map_state != IsViewable)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+Point XSession::Origin(Window w)
+{
+    Point p;
+    Window child;
+    XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), 0, 0, &p.x, &p.y, &child);
+    return p;
+}
+
+Point XSession::Size(Window w)
+{
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(m_display, w, &attributes))
+        return {};
+    return {attributes.width, attributes.height};
+}
+
+void XSession::Focus(Window w)
+{
+    XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
+    XSync(m_display, False);
+}
+
+void XSession::Click(Point p)
+{
+    XTestFakeMotionEvent(m_display, -1, p.x, p.y, CurrentTime);
+    XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
+    XSync(m_display, False);
+}
+
+void XSession::KeyEvent(unsigned long keysym, bool down)
+{
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, keysym), down ? True : False, CurrentTime);
+}
+
+void XSession::Key(unsigned long keysym, std::initializer_list<unsigned long> modifiers)
+{
+    for (unsigned long m : modifiers)
+        KeyEvent(m, true);
+    KeyEvent(keysym, true);
+    KeyEvent(keysym, false);
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m)
+        KeyEvent(*m, false);
+    XSync(m_display, False);
+}
+
+void XSession::Type(std::string_view text)
+{
+    // Latin-1 keysyms equal the characters for digits and lower-case letters.
+    for (char c : text)
+        Key(static_cast<unsigned char>(c));
+}
+
+void XSession::SendDeleteWindow(Window w)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(m_display, w, False, NoEventMask, &event);
+    XSync(m_display, False);
+}
+
+} // namespace e2e

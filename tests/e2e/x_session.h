@@ -1,0 +1,85 @@
+#pragma once
+
+// A private X server for driving the real program the way a user does: an
+// Xvfb of our own (it picks a free display itself) and a client connection
+// that finds top-level windows and sends input through XTest.
+//
+// No window manager runs, so nothing moves windows or hands out focus:
+// where a window appears is where the program put it, and Focus() does the
+// one thing a window manager would have done for us.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Xlib stays out of this header: its macros (None, Bool, Status) break
+// other headers, GoogleTest's among them.
+struct _XDisplay;
+
+namespace e2e {
+
+using Window = unsigned long; // an X resource id, as Xlib's Window
+inline constexpr Window kNoWindow = 0;
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+class XSession {
+public:
+    XSession() = default;
+    ~XSession();
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+
+    // Starts Xvfb (its log goes to `logPath`) and connects to it. Returns
+    // false and sets *error when either fails or XTest is missing.
+    bool Start(const std::string& logPath, std::string* error);
+    void Stop();
+
+    // ":N", for the DISPLAY of programs started against this server.
+    const std::string& DisplayName() const { return m_displayName; }
+
+    // Mapped children of the root window, bottom to top.
+    std::vector<Window> MappedTopLevels();
+    // _NET_WM_NAME, else WM_NAME; empty for a window that has gone.
+    std::string Title(Window w);
+    // _NET_WM_PID, or -1.
+    pid_t Pid(Window w);
+
+    // Polls until a mapped top-level window satisfies `match`; kNoWindow on timeout.
+    Window WaitForWindow(const std::function<bool(Window)>& match, std::chrono::milliseconds timeout);
+    // A mapped top-level window with exactly this title that is not in `known`.
+    Window WaitForNewWindow(std::string_view title, const std::set<Window>& known, std::chrono::milliseconds timeout);
+    // Polls until `w` is destroyed or unmapped.
+    bool WaitUntilGone(Window w, std::chrono::milliseconds timeout);
+
+    // Position of the window's inside in root coordinates, and its size.
+    Point Origin(Window w);
+    Point Size(Window w);
+
+    void Focus(Window w);
+    // Left button down and up at a root position.
+    void Click(Point p);
+    // Presses and releases `key` while `modifiers` are held.
+    void Key(unsigned long keysym, std::initializer_list<unsigned long> modifiers = {});
+    // One key per character; letters and digits only.
+    void Type(std::string_view text);
+    // What a window manager sends when the user clicks the close box.
+    void SendDeleteWindow(Window w);
+
+private:
+    void KeyEvent(unsigned long keysym, bool down);
+
+    pid_t m_xvfb = -1;
+    _XDisplay* m_display = nullptr;
+    std::string m_displayName;
+};
+
+} // namespace e2e

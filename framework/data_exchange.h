@@ -3,10 +3,9 @@
 // Dialog data exchange: moving values between a dialog's controls and its
 // members, with the platform's validation rules.
 
+#include "dialog_integer.h"
 #include "wnd.h"
 
-#include <optional>
-#include <string_view>
 
 class CButton;
 class CDialog;
@@ -37,10 +36,3 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CButton& rControl);
 // Integer field: writes "%ld", reads with ParseDialogInteger; on a bad
 // field, prompts "请键入一个整数。" and fails the exchange.
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
-
-// The platform's reading of an integer field: only the first 31 characters
-// count; leading blanks and tabs are skipped, an optional sign and decimal
-// digits are read with saturation at the 32-bit limits, and only blanks and
-// tabs may follow. A result of 0 whose first non-blank is not '0' (an empty
-// field, "-0", "+0", a lone sign) is a failure.
-std::optional<int> ParseDialogInteger(std::u16string_view text);

@@ -321,6 +321,28 @@ TEST_F(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
     EXPECT_TRUE(m_app.Running()) << "ending one copy ended the other";
 }
 
+TEST_F(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
+{
+    // The server's address stays set but nothing answers there any more.
+    m_server.Kill();
+    m_launched = true;
+    m_window = StartCopy(m_app, "stderr");
+    ASSERT_NE(m_window, e2e::kNoWindow);
+    m_origin = m_x.Origin(m_window);
+    m_x.Focus(m_window);
+    m_x.Key(XK_Return);
+    Click(IDC_START_TIMED);
+    Click(IDC_RATE_96000);
+    Click(IDC_START_CONTINUOUS);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(m_app.Running()) << "the program did not survive starts without a server";
+    // Still responsive: Escape ends it as usual.
+    m_x.Key(XK_Escape);
+    const auto status = m_app.WaitForExit(kPatience);
+    ASSERT_TRUE(status.has_value()) << "the program did not end";
+    EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0");
+}
+
 TEST_F(Program, ExitButtonStopsOutputAndEnds)
 {
     ExpectCleanExitAfter([&] { Click(IDC_EXIT); });

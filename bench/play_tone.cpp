@@ -5,56 +5,34 @@
 // Usage: bench_play_tone <seconds> <rate>
 //
 // On exit it prints how many callbacks PortAudio flagged with an output
-// underflow. The count comes from wrapping Pa_OpenStream at link time
-// (-Wl,--wrap), so the generator's own code and callback are untouched; the
-// wrapper costs one extra indirect call per frame.
+// underflow (see underflow_counter.h), and the CLOCK_MONOTONIC moments of its
+// StartOutput and StopOutput calls, from which bench_compare_all measures how
+// long the sink takes to hear the start and to fall silent after the stop.
 
 #include "sine_table.h"
 #include "tonegen_dlg.h"
-
-#include <portaudio.h>
+#include "underflow_counter.h"
 
 #include <QApplication>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <thread>
 
 namespace {
 
-struct Counted {
-    PaStreamCallback* callback = nullptr;
-    void* userData = nullptr;
-    std::atomic<unsigned long> underflows{0};
-};
-Counted s_counted;
-
-int CountingCallback(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
-                     PaStreamCallbackFlags flags, void* user)
+// CLOCK_MONOTONIC is shared by every process on the machine, so the parent
+// can set these moments against its own clock and the sink's timeline.
+long long MonotonicNs()
 {
-    auto* c = static_cast<Counted*>(user);
-    if ((flags & paOutputUnderflow) != 0)
-        c->underflows.fetch_add(1, std::memory_order_relaxed);
-    return c->callback(input, output, frames, time, flags, c->userData);
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
 } // namespace
-
-// The generator opens one stream at a time, so one slot is enough.
-extern "C" PaError __real_Pa_OpenStream(PaStream**, const PaStreamParameters*, const PaStreamParameters*, double,
-                                        unsigned long, PaStreamFlags, PaStreamCallback*, void*);
-extern "C" PaError __wrap_Pa_OpenStream(PaStream** stream, const PaStreamParameters* in,
-                                        const PaStreamParameters* out, double rate, unsigned long framesPerBuffer,
-                                        PaStreamFlags flags, PaStreamCallback* callback, void* userData)
-{
-    if (callback == nullptr)
-        return __real_Pa_OpenStream(stream, in, out, rate, framesPerBuffer, flags, callback, userData);
-    s_counted.callback = callback;
-    s_counted.userData = userData;
-    return __real_Pa_OpenStream(stream, in, out, rate, framesPerBuffer, flags, &CountingCallback, &s_counted);
-}
 
 int main(int argc, char** argv)
 {
@@ -75,6 +53,7 @@ int main(int argc, char** argv)
     g_sampleRate = static_cast<std::uint32_t>(rate);
     dlg.m_frequency = 1000;
     dlg.InitOutput();
+    const long long startNs = MonotonicNs();
     dlg.StartOutput();
     if (!dlg.m_playing) {
         std::fprintf(stderr, "%s: the output did not start\n", argv[0]);
@@ -82,8 +61,11 @@ int main(int argc, char** argv)
     }
     // The audio thread does all the work; the UI thread has nothing to do.
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const long long stopNs = MonotonicNs();
     dlg.StopOutput();
     dlg.m_playing = false;
-    std::printf("output underflows: %lu\n", s_counted.underflows.load());
+    std::printf("output underflows: %lu\n", OutputUnderflows());
+    std::printf("start call at monotonic ns: %lld\n", startNs);
+    std::printf("stop call at monotonic ns: %lld\n", stopNs);
     return 0;
 }

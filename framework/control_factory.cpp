@@ -45,9 +45,10 @@ int DialogUnits::X(int du) const
     return static_cast<int>(std::lround(du * m_emPx / 8.0));
 }
 
+// An em is as high as it is wide, so both directions share one scale.
 int DialogUnits::Y(int du) const
 {
-    return static_cast<int>(std::lround(du * m_emPx / 8.0));
+    return X(du);
 }
 
 namespace {

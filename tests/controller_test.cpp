@@ -3,10 +3,8 @@
 // output and the data-exchange cases of the field handlers.
 
 #include "alloc_counter.h"
-#include "audio_fixture.h"
-#include "dialog_driver.h"
+#include "generator_fixture.h"
 #include "expected_table.h"
-#include "message_box_answerer.h"
 #include "recording_check.h"
 #include "sine_table.h"
 #include "tonegen_dlg.h"
@@ -45,21 +43,8 @@ const char* Name(State s)
 constexpr std::uint32_t kRefusedRate = 1'000'000;
 constexpr int kDeadlineMs = 400;
 
-class Controller : public testsupport::AudioTest {
+class Controller : public testsupport::GeneratorTest {
 protected:
-    void SetUp() override
-    {
-        AudioTest::SetUp();
-        ASSERT_TRUE(m_dlg.Create());
-    }
-
-    void TearDown() override
-    {
-        Click(m_dlg, IDC_STOP);
-        m_dlg.DestroyWindow();
-        AudioTest::TearDown();
-    }
-
     State Current() const
     {
         if (m_dlg.m_playing)
@@ -88,8 +73,6 @@ protected:
         ASSERT_EQ(Current(), s) << Name(s);
     }
 
-    CToneGenDlg m_dlg;
-    testsupport::MessageBoxAnswerer m_boxes;
 };
 
 TEST_F(Controller, InitialStateIsIdleWithDefaults)
@@ -190,17 +173,9 @@ TEST_F(Controller, SecondTimedStartRestartsTheToneButKeepsTheDeadline)
         200);
     const auto whole = testsupport::FindTone(recording);
     ASSERT_TRUE(whole.found);
-    // The first tone runs until the first sample that does not continue it;
-    // after the silence of the restart the second begins at table sample 0.
     const auto table = testsupport::ExpectedTable(1000, kRate);
-    std::size_t cut = whole.begin;
-    while (cut < whole.end && recording[cut] == table[(cut - whole.begin) % table.size()])
-        ++cut;
-    ASSERT_LT(cut, whole.end) << "the tone never restarted";
-    std::size_t restart = cut;
-    while (restart < whole.end && recording[restart] == 0.0f)
-        ++restart;
-    restart -= 1;
+    const auto [restarted, cut, restart] = testsupport::FindRestart(recording, whole, table);
+    ASSERT_TRUE(restarted) << "the tone never restarted";
     EXPECT_EQ(testsupport::CompareWithTable(recording, {true, restart, whole.end}, table), "");
 
     // Allow a sink block (about 21 ms here) of slack in dating a click.

@@ -2,9 +2,7 @@
 // keyboard rules and the integer prompt, driven with real key and mouse
 // events. Starting and stopping output needs the private sound server.
 
-#include "audio_fixture.h"
-#include "dialog_driver.h"
-#include "message_box_answerer.h"
+#include "generator_fixture.h"
 #include "sine_table.h"
 #include "static_text.h"
 #include "tonegen_dialog.h"
@@ -31,23 +29,14 @@ namespace {
 using testsupport::Widget;
 using testsupport::Window;
 
-class DialogGui : public testsupport::AudioTest {
+class DialogGui : public testsupport::GeneratorTest {
 protected:
     void SetUp() override
     {
-        AudioTest::SetUp();
-        ASSERT_TRUE(m_dlg.Create());
+        GeneratorTest::SetUp();
         QWidget* window = Window(m_dlg);
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    }
-
-    void TearDown() override
-    {
-        if (m_dlg.m_playing)
-            Press(Widget(m_dlg, IDC_STOP));
-        m_dlg.DestroyWindow();
-        AudioTest::TearDown();
     }
 
     QWidget* Focus() const { return QApplication::focusWidget(); }
@@ -61,9 +50,6 @@ protected:
         }
         return 0;
     }
-
-    CToneGenDlg m_dlg;
-    testsupport::MessageBoxAnswerer m_boxes;
 };
 
 TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)

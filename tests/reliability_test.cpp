@@ -2,10 +2,8 @@
 // stop cycles, the sound server vanishing mid-tone or missing from the
 // start, and hostile input through the real dialog.
 
-#include "audio_fixture.h"
-#include "dialog_driver.h"
+#include "generator_fixture.h"
 #include "expected_table.h"
-#include "message_box_answerer.h"
 #include "recording_check.h"
 #include "sine_table.h"
 #include "tonegen_dlg.h"
@@ -27,21 +25,8 @@ namespace {
 using testsupport::Click;
 using testsupport::SetText;
 
-class Reliability : public testsupport::AudioTest {
+class Reliability : public testsupport::GeneratorTest {
 protected:
-    void SetUp() override
-    {
-        AudioTest::SetUp();
-        ASSERT_TRUE(m_dlg.Create());
-    }
-
-    void TearDown() override
-    {
-        Click(m_dlg, IDC_STOP);
-        m_dlg.DestroyWindow();
-        AudioTest::TearDown();
-    }
-
     // Runs `action` and returns how long it kept the UI thread, in ms.
     template <typename F> static qint64 Timed(F&& action)
     {
@@ -50,9 +35,6 @@ protected:
         action();
         return clock.elapsed();
     }
-
-    CToneGenDlg m_dlg;
-    testsupport::MessageBoxAnswerer m_boxes;
 };
 
 long ResidentKb()

@@ -247,17 +247,9 @@ TEST_F(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
 
     const auto whole = testsupport::FindTone(recording);
     ASSERT_TRUE(whole.found);
-    // The first tone runs until the first sample that does not continue it;
-    // after the silence of the restart the second begins at table sample 0.
     const auto table = testsupport::ExpectedTable(1000, kRate);
-    std::size_t cut = whole.begin;
-    while (cut < whole.end && recording[cut] == table[(cut - whole.begin) % table.size()])
-        ++cut;
-    ASSERT_LT(cut, whole.end) << "the tone never restarted";
-    std::size_t restart = cut;
-    while (restart < whole.end && recording[restart] == 0.0f)
-        ++restart;
-    restart -= 1;
+    const auto [restarted, cut, restart] = testsupport::FindRestart(recording, whole, table);
+    ASSERT_TRUE(restarted) << "the tone never restarted";
     EXPECT_EQ(testsupport::CompareWithTable(recording, {true, restart, whole.end}, table), "");
 
     // A click reaches the program through the X server and is dated by the

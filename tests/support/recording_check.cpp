@@ -41,4 +41,21 @@ std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan
     return {};
 }
 
+Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table)
+{
+    Restart r;
+    std::size_t cut = whole.begin;
+    while (cut < whole.end && recording[cut] == table[(cut - whole.begin) % table.size()])
+        ++cut;
+    if (cut >= whole.end)
+        return r;
+    std::size_t next = cut;
+    while (next < whole.end && recording[next] == 0.0f)
+        ++next;
+    r.found = true;
+    r.cut = cut;
+    r.restart = next - 1;
+    return r;
+}
+
 } // namespace testsupport

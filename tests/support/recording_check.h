@@ -24,4 +24,13 @@ ToneSpan FindTone(const std::vector<float>& recording);
 std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span,
                              const std::vector<float>& table);
 
+// Two tones in a row: the first, cut where a sample stops continuing it, and
+// after the silence of the restart the second from table sample 0.
+struct Restart {
+    bool found = false;
+    std::size_t cut = 0;     // first sample that does not continue the first tone
+    std::size_t restart = 0; // the second tone's sample 0
+};
+Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table);
+
 } // namespace testsupport

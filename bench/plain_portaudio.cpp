@@ -1,0 +1,114 @@
+// The baseline: a minimal PortAudio v19 sine player with every buffering
+// choice left to the library. Default output device, paFloat32 mono,
+// paFramesPerBufferUnspecified and the device's default low output latency
+// (what Pa_OpenDefaultStream asks for), playing a precomputed one-second
+// table for a fixed time and then stopping the ordinary way, with
+// Pa_StopStream, which lets the queued audio play out.
+//
+// Usage: bench_plain_portaudio <seconds> <rate> [frequency]   (default 1000 Hz)
+//
+// The table is the generator's (step 2*pi*f/R in double, each sample rounded
+// to float), so its recording can be checked sample for sample as well. Prints
+// the underflow count, the latency PortAudio chose, and the CLOCK_MONOTONIC
+// moments of the start and stop calls for bench_compare_all.
+
+#include <portaudio.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+struct Player {
+    std::vector<float> table;
+    std::size_t index = 0;
+    std::atomic<unsigned long> underflows{0};
+};
+
+int Render(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+           PaStreamCallbackFlags flags, void* user)
+{
+    auto* p = static_cast<Player*>(user);
+    if ((flags & paOutputUnderflow) != 0)
+        p->underflows.fetch_add(1, std::memory_order_relaxed);
+    auto* out = static_cast<float*>(output);
+    const std::size_t n = p->table.size();
+    for (unsigned long i = 0; i < frames; ++i) {
+        out[i] = p->table[p->index];
+        if (++p->index == n)
+            p->index = 0;
+    }
+    return paContinue;
+}
+
+long long MonotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+int Fail(const char* what, PaError err)
+{
+    std::fprintf(stderr, "%s: %s\n", what, Pa_GetErrorText(err));
+    Pa_Terminate();
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <seconds> <rate> [frequency]\n", argv[0]);
+        return 2;
+    }
+    const double seconds = std::atof(argv[1]);
+    const long rate = std::atol(argv[2]);
+    const long frequency = argc > 3 ? std::atol(argv[3]) : 1000;
+    if (seconds <= 0 || rate <= 0 || frequency <= 0) {
+        std::fprintf(stderr, "%s: seconds, rate and frequency must be positive\n", argv[0]);
+        return 2;
+    }
+
+    Player player;
+    player.table.resize(static_cast<std::size_t>(rate));
+    const double pi = 2.0 * std::asin(1.0);
+    const double step = ((static_cast<double>(frequency) * pi) * 2.0) / static_cast<double>(rate);
+    for (std::size_t i = 0; i < player.table.size(); ++i)
+        player.table[i] = static_cast<float>(std::sin(static_cast<double>(i) * step));
+
+    PaError err = Pa_Initialize();
+    if (err != paNoError) {
+        std::fprintf(stderr, "Pa_Initialize: %s\n", Pa_GetErrorText(err));
+        return 1;
+    }
+    PaStream* stream = nullptr;
+    err = Pa_OpenDefaultStream(&stream, 0, 1, paFloat32, static_cast<double>(rate), paFramesPerBufferUnspecified,
+                               &Render, &player);
+    if (err != paNoError)
+        return Fail("Pa_OpenDefaultStream", err);
+    const long long startNs = MonotonicNs();
+    err = Pa_StartStream(stream);
+    if (err != paNoError)
+        return Fail("Pa_StartStream", err);
+    Pa_Sleep(static_cast<long>(seconds * 1000.0));
+    const long long stopNs = MonotonicNs();
+    err = Pa_StopStream(stream);
+    if (err != paNoError)
+        return Fail("Pa_StopStream", err);
+    const PaStreamInfo* info = Pa_GetStreamInfo(stream);
+    const double latency = info != nullptr ? info->outputLatency : 0.0;
+    Pa_CloseStream(stream);
+    Pa_Terminate();
+
+    std::printf("output latency chosen by PortAudio: %.1f ms\n", latency * 1000.0);
+    std::printf("output underflows: %lu\n", player.underflows.load());
+    std::printf("start call at monotonic ns: %lld\n", startNs);
+    std::printf("stop call at monotonic ns: %lld\n", stopNs);
+    return 0;
+}

@@ -1,0 +1,118 @@
+// A long, unattended run of the generator's real output path (the dialog's
+// InitOutput/StartOutput/StopOutput, PortAudio, the render callback) into a
+// private PulseAudio sink, recorded in full and followed through the table
+// from sample 0 to the last sample: every gap, skip or repeat is counted and
+// placed, next to PortAudio's own underflow count.
+//
+// Usage: bench_soak [seconds] [rate] [frequency]   (default 600 96000 997)
+//
+// 997 Hz by default because it shares no factor with any of the eight rates:
+// the table then never repeats within its second, so a lost or doubled
+// stretch of any length short of a whole second changes the samples. At
+// 1000 Hz and 96000 Hz the table repeats every 96 samples and a slip of a
+// multiple of 96 could pass unseen. Whole-second slips show up in the tone's
+// length, printed against the time it played.
+//
+// The recording is held in memory: 10 minutes at 96 kHz is 230 MB of floats.
+
+#include "pulse_server.h"
+#include "table_follow.h"
+#include "underflow_counter.h"
+
+#include "expected_table.h"
+#include "sine_table.h"
+#include "tonegen_dlg.h"
+
+#include <QApplication>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 600.0;
+    const long rate = argc > 2 ? std::atol(argv[2]) : 96000;
+    const long frequency = argc > 3 ? std::atol(argv[3]) : 997;
+    if (seconds <= 0 || rate <= 0 || frequency <= 0 || frequency >= rate / 2) {
+        std::fprintf(stderr, "usage: %s [seconds] [rate] [frequency below rate/2]\n", argv[0]);
+        return 2;
+    }
+
+    // Up before the first Pa_Initialize, or ALSA's pulse hook never routes
+    // "default" to it.
+    testsupport::PulseServer server;
+    if (!server.Start() || !server.UseRate(static_cast<unsigned>(rate))) {
+        std::fprintf(stderr, "private sound server: %s\n", server.Error().c_str());
+        return 1;
+    }
+    g_sampleRate = static_cast<std::uint32_t>(rate);
+
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    CToneGenDlg dlg;
+    dlg.m_frequency = static_cast<std::uint32_t>(frequency);
+    dlg.InitOutput();
+
+    std::printf("soak: %.0f s of %ld Hz at %ld Hz through CToneGenDlg::StartOutput into a private PulseAudio sink\n",
+                seconds, frequency, rate);
+    std::fflush(stdout);
+
+    server.StartRecording();
+    // Some silence first, so the tone's sample 0 is visibly preceded by none.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const double cpu0 = CpuSeconds();
+    const auto t0 = Clock::now();
+    dlg.StartOutput();
+    if (!dlg.m_playing) {
+        std::fprintf(stderr, "the output did not start\n");
+        return 1;
+    }
+    const auto deadline = t0 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    for (auto next = t0 + std::chrono::seconds(60); next < deadline; next += std::chrono::seconds(60)) {
+        std::this_thread::sleep_until(next);
+        std::printf("  %4.0f s: %zu samples recorded, %lu underflows so far\n",
+                    std::chrono::duration<double>(Clock::now() - t0).count(), server.RecordedCount(),
+                    OutputUnderflows());
+        std::fflush(stdout);
+    }
+    std::this_thread::sleep_until(deadline);
+    const auto tStop = Clock::now();
+    dlg.StopOutput();
+    dlg.m_playing = false;
+    const double cpu = CpuSeconds() - cpu0;
+    const double played = std::chrono::duration<double>(tStop - t0).count();
+
+    // The sink still holds the tail of the tone when the stream closes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::vector<float> rec = server.StopRecording();
+
+    const auto table = testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
+    const TableFollow f = FollowTable(rec, table);
+    std::printf("recorded %zu samples (%.3f s); StartOutput to StopOutput %.3f s = %.0f samples\n", rec.size(),
+                static_cast<double>(rec.size()) / static_cast<double>(rate), played, played * static_cast<double>(rate));
+    std::printf("%s", Describe(f, static_cast<double>(rate)).c_str());
+    std::printf("output underflows (PortAudio): %lu\n", OutputUnderflows());
+    std::printf("process CPU while playing: %.2f s (%.3f s per minute; includes the recorder thread)\n", cpu,
+                cpu / (played / 60.0));
+    const bool clean = f.found && f.startsAtZero && f.events.empty() && f.matched == f.end - f.begin;
+    std::printf("result: %s\n", clean ? "sample-exact throughout, no gaps, skips or repeats" : "NOT sample-exact");
+    return clean ? 0 : 1;
+}

@@ -41,4 +41,4 @@ package: deps
 	@ls build-package/tonegen_*.deb
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-package

@@ -21,28 +21,20 @@
 // sample is placed on the same clock by counting samples from the first.
 // Both are therefore good to about one sink write (4 kB, 11 ms at 96 kHz).
 
-#include "pulse_server.h"
+#include "child_run.h"
+#include "private_server.h"
 #include "table_follow.h"
 
 #include "expected_table.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,64 +65,23 @@ struct Run {
     long underflows = -1;      // as the child reports them; -1 when unknown
 };
 
-double Seconds(const timeval& tv)
-{
-    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
-}
-
 long long NowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
-// A sine at these rates never holds exactly 0 for more than one sample, so a
-// run of zeros inside the tone means the sink was starved.
-constexpr std::size_t kDropoutSamples = 4;
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-long long Field(const std::string& log, std::string_view key)
-{
-    const auto at = log.find(key);
-    return at == std::string::npos ? -1 : std::atoll(log.c_str() + at + key.size());
-}
-
 Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index, double seconds, unsigned rate,
             const std::vector<float>& table)
 {
-    const std::string logPath = server.Dir() + "/" + tool.name + "-" + std::to_string(index) + ".log";
-    const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-
-    // Everything the child needs is built before fork: the recorder thread
-    // may hold the allocator's lock at that moment.
-    std::vector<char*> argv;
-    for (const auto& a : tool.argv)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    const std::string logPath = bench::ChildLogPath(server.Dir(), tool.name, index);
+    bench::Child child(tool.argv, logPath);
 
     Run run;
     server.StartRecording();
     // A little silence first, so every tone starts inside the recording.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const long long launchNs = NowNs();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (logFd >= 0) {
-            dup2(logFd, 1);
-            dup2(logFd, 2);
-        }
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    if (logFd >= 0)
-        close(logFd);
-    if (pid < 0) {
-        std::fprintf(stderr, "fork: %s\n", std::strerror(errno));
+    if (!child.Launch()) {
         server.StopRecording();
         return run;
     }
@@ -144,67 +95,47 @@ Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index, doubl
                                           std::chrono::duration_cast<Clock::duration>(
                                               std::chrono::duration<double>(seconds)));
         signalNs = NowNs();
-        kill(pid, SIGINT);
+        kill(child.Pid(), SIGINT);
     }
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
-    run.cpuS = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-    run.peakRssKb = usage.ru_maxrss;
-    const bool exited = WIFEXITED(status) || (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    const bench::ChildExit ended = child.Wait();
+    run.cpuS = ended.CpuSeconds();
+    run.peakRssKb = ended.PeakRssKb();
+    const bool exited =
+        WIFEXITED(ended.status) || (WIFSIGNALED(ended.status) && WTERMSIG(ended.status) == SIGINT);
 
     // The sink still holds the tail when the child exits.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const std::vector<float> rec = server.StopRecording();
-    const std::string log = ReadAll(logPath);
-    run.underflows = Field(log, "output underflows: ");
+    const std::string log = bench::ReadAll(logPath);
+    run.underflows = static_cast<long>(bench::LogField(log, "output underflows: "));
 
-    const auto first = std::find_if(rec.begin(), rec.end(), [](float s) { return s != 0.0f; });
-    if (!heard || first == rec.end() || !exited) {
+    const bench::ToneSpan tone = bench::FindTone(rec);
+    if (!heard || !tone.found || !exited) {
         std::fprintf(stderr, "--- %s run %d: %s; its output ---\n%s\n---\n", tool.name, index,
                      !exited ? "did not exit cleanly" : "no sound at the sink", log.c_str());
         return run;
     }
-    const auto last = std::find_if(rec.rbegin(), rec.rend(), [](float s) { return s != 0.0f; }).base();
-    const std::size_t iFirst = static_cast<std::size_t>(first - rec.begin());
-    const std::size_t iEnd = static_cast<std::size_t>(last - rec.begin());
-    run.toneS = static_cast<double>(iEnd - iFirst) / rate;
-    std::size_t zeros = 0;
-    for (auto it = first; it != last; ++it) {
-        if (*it == 0.0f) {
-            ++zeros;
-        } else {
-            if (zeros >= kDropoutSamples)
-                ++run.dropouts;
-            zeros = 0;
-        }
-    }
+    run.toneS = static_cast<double>(tone.end - tone.begin) / rate;
+    run.dropouts = tone.dropouts;
     if (tool.playsTable)
         run.tableEvents = static_cast<long>(FollowTable(rec, table).events.size());
 
     const double silenceNs = static_cast<double>(heardNs) + run.toneS * 1e9;
     run.launchToSoundMs = static_cast<double>(heardNs - launchNs) / 1e6;
-    if (const long long startCall = Field(log, "start call at monotonic ns: "); startCall > 0)
+    if (const long long startCall = bench::LogField(log, "start call at monotonic ns: "); startCall > 0)
         run.callToSoundMs = static_cast<double>(heardNs - startCall) / 1e6;
-    const long long stopNs = tool.stop == Stop::Sigint ? signalNs : Field(log, "stop call at monotonic ns: ");
+    const long long stopNs =
+        tool.stop == Stop::Sigint ? signalNs : bench::LogField(log, "stop call at monotonic ns: ");
     if (stopNs > 0)
         run.stopToSilenceMs = (silenceNs - static_cast<double>(stopNs)) / 1e6;
     run.ok = true;
     return run;
 }
 
+// A run that failed or played nothing has no figures worth a median.
 template <typename F> double Median(const std::vector<Run>& runs, F field)
 {
-    std::vector<double> v;
-    for (const auto& r : runs)
-        if (r.ok && !std::isnan(static_cast<double>(field(r))))
-            v.push_back(static_cast<double>(field(r)));
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+    return bench::Median(runs, field, [](const Run& r) { return r.ok; });
 }
 
 double CpuPerMinute(const Run& r)
@@ -224,25 +155,16 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        std::fprintf(stderr, "/proc/self/exe: %s\n", ec.message().c_str());
+    const std::string playTone = bench::ProgramBeside("bench_play_tone", "build it first");
+    if (playTone.empty())
         return 1;
-    }
-    const std::string playTone = (self.parent_path() / "bench_play_tone").string();
-    const std::string plain = (self.parent_path() / "bench_plain_portaudio").string();
-    for (const auto& p : {playTone, plain})
-        if (access(p.c_str(), X_OK) != 0) {
-            std::fprintf(stderr, "%s not found; build it first\n", p.c_str());
-            return 1;
-        }
+    const std::string plain = bench::ProgramBeside("bench_plain_portaudio", "build it first");
+    if (plain.empty())
+        return 1;
 
     testsupport::PulseServer server;
-    if (!server.Start() || !server.UseRate(rate)) {
-        std::fprintf(stderr, "private sound server: %s\n", server.Error().c_str());
+    if (!bench::StartPrivateServer(server, rate))
         return 1;
-    }
 
     char secs[32], rateText[32], soxLength[32];
     std::snprintf(secs, sizeof secs, "%g", seconds);

@@ -6,24 +6,15 @@
 //
 // Usage: bench_compare_tools [runs-per-tool]   (default 3)
 
-#include "pulse_server.h"
+#include "child_run.h"
+#include "private_server.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +22,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using bench::Median;
 
 constexpr unsigned kRate = 96000;
 
@@ -45,112 +37,47 @@ struct Run {
     long peakRssKb = 0;
     std::size_t nonZero = 0; // non-zero samples the sink received
     std::size_t dropouts = 0; // silent stretches inside the tone
-    long underflows = -1; // as bench_play_tone reports them; -1 when unknown
+    // PortAudio's own count, from bench_play_tone, beside the dropouts the
+    // sink shows; -1 when unknown.
+    long underflows = -1;
     bool exitedCleanly = false;
 };
-
-double Seconds(const timeval& tv)
-{
-    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
-}
-
-// A sine at these rates never holds exactly 0 for more than one sample, so a
-// run of zeros between the first and last non-zero samples means the sink
-// was starved: the stream underflowed somewhere on its way there. The
-// "underflows" column is PortAudio's own count, from bench_play_tone.
-constexpr std::size_t kDropoutSamples = 4;
 
 void Analyse(const std::vector<float>& rec, Run& run)
 {
     run.nonZero = static_cast<std::size_t>(std::count_if(rec.begin(), rec.end(), [](float s) { return s != 0.0f; }));
-    const auto first = std::find_if(rec.begin(), rec.end(), [](float s) { return s != 0.0f; });
-    if (first == rec.end())
-        return;
-    const auto last = std::find_if(rec.rbegin(), rec.rend(), [](float s) { return s != 0.0f; }).base();
-    std::size_t zeros = 0;
-    for (auto it = first; it != last; ++it) {
-        if (*it == 0.0f) {
-            ++zeros;
-        } else {
-            if (zeros >= kDropoutSamples)
-                ++run.dropouts;
-            zeros = 0;
-        }
-    }
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    run.dropouts = bench::FindTone(rec).dropouts;
 }
 
 Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index)
 {
     // The child's chatter (sox's progress meter, Qt's warnings) goes to a log
     // in the server's temp dir, shown only when the run goes wrong.
-    const std::string logPath = server.Dir() + "/" + tool.name + "-" + std::to_string(index) + ".log";
-    const int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-
-    // Everything the child needs is built before fork: the drainer thread
-    // may hold the allocator's lock at that moment.
-    std::vector<char*> argv;
-    for (const auto& a : tool.argv)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    const std::string logPath = bench::ChildLogPath(server.Dir(), tool.name, index);
+    bench::Child child(tool.argv, logPath);
 
     Run run;
     server.StartRecording();
     const auto t0 = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // Never outlives this program, and inherits its environment, which
-        // is what points it at the private daemon.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (logFd >= 0) {
-            dup2(logFd, 1);
-            dup2(logFd, 2);
-        }
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    if (logFd >= 0)
-        close(logFd);
-    if (pid < 0) {
-        std::fprintf(stderr, "fork: %s\n", std::strerror(errno));
+    if (!child.Launch()) {
         server.StopRecording();
         return run;
     }
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    const bench::ChildExit ended = child.Wait();
     run.wallS = std::chrono::duration<double>(Clock::now() - t0).count();
-    run.cpuS = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-    run.peakRssKb = usage.ru_maxrss;
-    run.exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.cpuS = ended.CpuSeconds();
+    run.peakRssKb = ended.PeakRssKb();
+    run.exitedCleanly = WIFEXITED(ended.status) && WEXITSTATUS(ended.status) == 0;
 
     // The sink still holds a little of the tail when the child exits.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Analyse(server.StopRecording(), run);
 
-    const std::string log = ReadAll(logPath);
-    constexpr std::string_view kUnderflows = "output underflows: ";
-    if (const auto at = log.find(kUnderflows); at != std::string::npos)
-        run.underflows = std::atol(log.c_str() + at + kUnderflows.size());
+    const std::string log = bench::ReadAll(logPath);
+    run.underflows = static_cast<long>(bench::LogField(log, "output underflows: "));
     if (!run.exitedCleanly || run.nonZero == 0)
         std::fprintf(stderr, "--- output of %s run %d ---\n%s\n---\n", tool.name, index, log.c_str());
     return run;
-}
-
-template <typename F> double Median(const std::vector<Run>& runs, F field)
-{
-    std::vector<double> v;
-    for (const auto& r : runs)
-        v.push_back(static_cast<double>(field(r)));
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
 }
 
 } // namespace
@@ -159,23 +86,13 @@ int main(int argc, char** argv)
 {
     const int runsPerTool = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        std::fprintf(stderr, "/proc/self/exe: %s\n", ec.message().c_str());
+    const std::string playTone = bench::ProgramBeside("bench_play_tone", "build the bench_play_tone target");
+    if (playTone.empty())
         return 1;
-    }
-    const std::string playTone = (self.parent_path() / "bench_play_tone").string();
-    if (access(playTone.c_str(), X_OK) != 0) {
-        std::fprintf(stderr, "%s not found; build the bench_play_tone target\n", playTone.c_str());
-        return 1;
-    }
 
     testsupport::PulseServer server;
-    if (!server.Start() || !server.UseRate(kRate)) {
-        std::fprintf(stderr, "private sound server: %s\n", server.Error().c_str());
+    if (!bench::StartPrivateServer(server, kRate))
         return 1;
-    }
 
     const std::vector<Tool> tools = {
         {"tonegen", {playTone, "10", "96000"}},

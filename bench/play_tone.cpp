@@ -9,11 +9,8 @@
 // StartOutput and StopOutput calls, from which bench_compare_all measures how
 // long the sink takes to hear the start and to fall silent after the stop.
 
-#include "sine_table.h"
-#include "tonegen_dlg.h"
+#include "offscreen_dialog.h"
 #include "underflow_counter.h"
-
-#include <QApplication>
 
 #include <chrono>
 #include <cstdio>
@@ -47,23 +44,16 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    CToneGenDlg dlg;
-    g_sampleRate = static_cast<std::uint32_t>(rate);
-    dlg.m_frequency = 1000;
-    dlg.InitOutput();
+    bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), 1000);
     const long long startNs = MonotonicNs();
-    dlg.StartOutput();
-    if (!dlg.m_playing) {
+    if (!dialog.Start()) {
         std::fprintf(stderr, "%s: the output did not start\n", argv[0]);
         return 1;
     }
     // The audio thread does all the work; the UI thread has nothing to do.
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const long long stopNs = MonotonicNs();
-    dlg.StopOutput();
-    dlg.m_playing = false;
+    dialog.Stop();
     std::printf("output underflows: %lu\n", OutputUnderflows());
     std::printf("start call at monotonic ns: %lld\n", startNs);
     std::printf("stop call at monotonic ns: %lld\n", stopNs);

@@ -6,15 +6,12 @@
 //
 // Usage: bench_record_tone <rate> <frequency> <seconds> <out.f32>
 
-#include "pulse_server.h"
+#include "offscreen_dialog.h"
+#include "private_server.h"
 #include "table_follow.h"
 #include "underflow_counter.h"
 
 #include "expected_table.h"
-#include "sine_table.h"
-#include "tonegen_dlg.h"
-
-#include <QApplication>
 
 #include <chrono>
 #include <cstdio>
@@ -36,29 +33,20 @@ int main(int argc, char** argv)
     }
 
     testsupport::PulseServer server;
-    if (!server.Start() || !server.UseRate(static_cast<unsigned>(rate))) {
-        std::fprintf(stderr, "private sound server: %s\n", server.Error().c_str());
+    if (!bench::StartPrivateServer(server, static_cast<unsigned>(rate)))
         return 1;
-    }
-    g_sampleRate = static_cast<std::uint32_t>(rate);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    CToneGenDlg dlg;
-    dlg.m_frequency = static_cast<std::uint32_t>(frequency);
-    dlg.InitOutput();
+    bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), static_cast<std::uint32_t>(frequency));
 
     server.StartRecording();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    dlg.StartOutput();
-    if (!dlg.m_playing) {
+    if (!dialog.Start()) {
         std::fprintf(stderr, "the output did not start\n");
         return 1;
     }
     // Half a second more than is kept: the start and the stop both fall
     // outside the stretch written out.
     std::this_thread::sleep_for(std::chrono::milliseconds(seconds * 1000 + 500));
-    dlg.StopOutput();
-    dlg.m_playing = false;
+    dialog.Stop();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::vector<float> rec = server.StopRecording();
 

@@ -15,15 +15,12 @@
 //
 // The recording is held in memory: 10 minutes at 96 kHz is 230 MB of floats.
 
-#include "pulse_server.h"
+#include "offscreen_dialog.h"
+#include "private_server.h"
 #include "table_follow.h"
 #include "underflow_counter.h"
 
 #include "expected_table.h"
-#include "sine_table.h"
-#include "tonegen_dlg.h"
-
-#include <QApplication>
 
 #include <sys/resource.h>
 
@@ -56,20 +53,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // Up before the first Pa_Initialize, or ALSA's pulse hook never routes
-    // "default" to it.
     testsupport::PulseServer server;
-    if (!server.Start() || !server.UseRate(static_cast<unsigned>(rate))) {
-        std::fprintf(stderr, "private sound server: %s\n", server.Error().c_str());
+    if (!bench::StartPrivateServer(server, static_cast<unsigned>(rate)))
         return 1;
-    }
-    g_sampleRate = static_cast<std::uint32_t>(rate);
-
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    CToneGenDlg dlg;
-    dlg.m_frequency = static_cast<std::uint32_t>(frequency);
-    dlg.InitOutput();
+    bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), static_cast<std::uint32_t>(frequency));
 
     std::printf("soak: %.0f s of %ld Hz at %ld Hz through CToneGenDlg::StartOutput into a private PulseAudio sink\n",
                 seconds, frequency, rate);
@@ -80,8 +67,7 @@ int main(int argc, char** argv)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const double cpu0 = CpuSeconds();
     const auto t0 = Clock::now();
-    dlg.StartOutput();
-    if (!dlg.m_playing) {
+    if (!dialog.Start()) {
         std::fprintf(stderr, "the output did not start\n");
         return 1;
     }
@@ -95,8 +81,7 @@ int main(int argc, char** argv)
     }
     std::this_thread::sleep_until(deadline);
     const auto tStop = Clock::now();
-    dlg.StopOutput();
-    dlg.m_playing = false;
+    dialog.Stop();
     const double cpu = CpuSeconds() - cpu0;
     const double played = std::chrono::duration<double>(tStop - t0).count();
 

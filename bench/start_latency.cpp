@@ -5,12 +5,9 @@
 //
 // Usage: bench_start_latency [runs]   (default 20)
 
-#include "pulse_server.h"
+#include "offscreen_dialog.h"
+#include "private_server.h"
 #include "sine_callback.h"
-#include "sine_table.h"
-#include "tonegen_dlg.h"
-
-#include <QApplication>
 
 #include <algorithm>
 #include <atomic>
@@ -62,20 +59,11 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
 
-    // The daemon must be up before the first Pa_Initialize, or ALSA's pulse
-    // hook never routes "default" to it.
     testsupport::PulseServer server;
-    if (!server.Start() || !server.UseRate(kRate)) {
-        std::fprintf(stderr, "private sound server: %s\n", server.Error().c_str());
+    if (!bench::StartPrivateServer(server, kRate))
         return 1;
-    }
-    g_sampleRate = kRate;
-
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    CToneGenDlg dlg;
-    dlg.m_frequency = 1000;
-    dlg.InitOutput();
+    bench::OffscreenDialog dialog(argc, argv, kRate, 1000);
+    CToneGenDlg& dlg = dialog.Dialog();
 
     std::vector<double> toReturn, toCallback, toSound;
     int callbackBeforeReturn = 0;
@@ -105,8 +93,7 @@ int main(int argc, char** argv)
         const bool heard = server.WaitForSound(std::chrono::duration_cast<std::chrono::milliseconds>(kTimeout));
         const auto tSound = Clock::now();
 
-        dlg.StopOutput();
-        dlg.m_playing = false;
+        dialog.Stop();
         server.StopRecording();
 
         if (!called || !heard) {

@@ -1,0 +1,46 @@
+#pragma once
+
+// The generator's dialog as the benchmarks drive it: no window on screen, no
+// event loop, just its output path (InitOutput, StartOutput, StopOutput) at
+// a chosen rate and frequency, exactly as its buttons would reach it.
+
+#include "tonegen_dlg.h"
+
+#include <QApplication>
+
+#include <cstdint>
+
+namespace bench {
+
+class OffscreenDialog {
+public:
+    // Leaves the audio library initialised, so the first StartOutput costs
+    // no more than any later one. A private sound server has to be up before
+    // this, or ALSA's pulse hook never routes "default" to it.
+    OffscreenDialog(int& argc, char** argv, std::uint32_t rate, std::uint32_t frequency);
+
+    CToneGenDlg& Dialog() { return dlg_; }
+
+    // StartOutput leaves m_playing false when the stream did not open.
+    bool Start()
+    {
+        dlg_.StartOutput();
+        return dlg_.m_playing;
+    }
+    // StopOutput leaves the flag to its caller, as the dialog's own handlers do.
+    void Stop()
+    {
+        dlg_.StopOutput();
+        dlg_.m_playing = false;
+    }
+
+private:
+    // A member ahead of app_ so the platform is chosen before Qt starts.
+    struct Offscreen {
+        Offscreen();
+    } offscreen_;
+    QApplication app_;
+    CToneGenDlg dlg_;
+};
+
+} // namespace bench

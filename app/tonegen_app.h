@@ -4,7 +4,7 @@
 
 // The application: runs the generator's dialog and ends with it.
 class CToneGenApp : public CWinApp {
-public:
+  public:
     BOOL InitInstance() override;
 
     static const AFX_MSGMAP* GetThisMessageMap();

@@ -11,7 +11,10 @@ namespace {
 
 constexpr char kOwner[] = "tonegen";
 
-constexpr std::size_t Pad4(std::size_t n) { return (n + 3) & ~std::size_t{3}; }
+constexpr std::size_t Pad4(std::size_t n)
+{
+    return (n + 3) & ~std::size_t{3};
+}
 
 // Layout of an ELF note: three 4-byte words, then owner and payload, each
 // padded to 4 bytes, which is what readelf and the linker expect to walk.
@@ -41,7 +44,6 @@ constexpr VersionNote MakeNote()
 
 // Nothing refers to the note, so `used` keeps the compiler from dropping it;
 // the .note prefix makes the assembler mark the section SHT_NOTE.
-[[gnu::used, gnu::section(".note.tonegen.version"), gnu::aligned(4)]]
-const VersionNote g_versionNote = MakeNote();
+[[gnu::used, gnu::section(".note.tonegen.version"), gnu::aligned(4)]] const VersionNote g_versionNote = MakeNote();
 
 } // namespace

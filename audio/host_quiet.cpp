@@ -18,8 +18,7 @@ namespace {
 void IgnoreAlsa(const char*, int, const char*, int, const char*, ...) {}
 void IgnoreJack(const char*) {}
 
-template <typename Setter, typename Handler>
-void Install(const char* symbol, Handler handler)
+template <typename Setter, typename Handler> void Install(const char* symbol, Handler handler)
 {
     if (void* fn = dlsym(RTLD_DEFAULT, symbol))
         reinterpret_cast<Setter>(fn)(handler);

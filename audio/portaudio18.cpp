@@ -35,8 +35,7 @@ int Trampoline(const void* input, void* output, unsigned long frames, const PaSt
                        time != nullptr ? time->outputBufferDacTime : 0.0, s->userData);
 }
 
-std::optional<PaStreamParameters> Parameters(PaDeviceID device, int channels, PaSampleFormat format,
-                                             double latency)
+std::optional<PaStreamParameters> Parameters(PaDeviceID device, int channels, PaSampleFormat format, double latency)
 {
     if (device == paNoDevice || channels <= 0)
         return std::nullopt;
@@ -89,8 +88,7 @@ PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numI
     if (wrapper == nullptr)
         return paInsufficientMemory;
     const PaError err = ::Pa_OpenStream(&wrapper->stream, in ? &*in : nullptr, out ? &*out : nullptr, sampleRate,
-                                        framesPerBuffer, streamFlags & (paClipOff | paDitherOff), &Trampoline,
-                                        wrapper);
+                                        framesPerBuffer, streamFlags & (paClipOff | paDitherOff), &Trampoline, wrapper);
     if (err != paNoError) {
         delete wrapper;
         return err;

@@ -24,8 +24,8 @@ constexpr PaStreamFlags paDitherOff = 1ul << 1;
 
 // Returning 0 keeps the stream running. The frame count is 32 bits wide, as
 // on the platform this interface comes from.
-using PortAudioCallback = int(void* inputBuffer, void* outputBuffer, std::uint32_t framesPerBuffer,
-                              PaTimestamp outTime, void* userData);
+using PortAudioCallback = int(void* inputBuffer, void* outputBuffer, std::uint32_t framesPerBuffer, PaTimestamp outTime,
+                              void* userData);
 
 PaError Pa_Initialize();
 PaError Pa_Terminate();

@@ -43,7 +43,7 @@ struct ChildExit {
 // Split in two so the caller can put its clock readings and recording right
 // around the fork itself: opening the log and building argv happen before.
 class Child {
-public:
+  public:
     Child(const std::vector<std::string>& argv, const std::string& logPath);
     ~Child();
     Child(const Child&) = delete;
@@ -55,7 +55,7 @@ public:
     // Retries when a signal interrupts the wait.
     ChildExit Wait() const;
 
-private:
+  private:
     // Built before fork: another thread (a recorder) may hold the allocator's
     // lock at that moment, and the child must not allocate.
     std::vector<char*> argv_;

@@ -60,9 +60,9 @@ struct Run {
     double launchToSoundMs = NAN;
     double callToSoundMs = NAN; // from the start call inside the child, where it reports one
     double stopToSilenceMs = NAN;
-    std::size_t dropouts = 0;  // silent stretches inside the tone
-    long tableEvents = -1;     // gaps, skips, repeats against the table; -1 when not applicable
-    long underflows = -1;      // as the child reports them; -1 when unknown
+    std::size_t dropouts = 0; // silent stretches inside the tone
+    long tableEvents = -1;    // gaps, skips, repeats against the table; -1 when not applicable
+    long underflows = -1;     // as the child reports them; -1 when unknown
 };
 
 long long NowNs()
@@ -91,17 +91,16 @@ Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index, doubl
     long long signalNs = -1;
     if (tool.stop == Stop::Sigint) {
         if (heard)
-            std::this_thread::sleep_until(Clock::time_point(std::chrono::nanoseconds(heardNs)) +
-                                          std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(seconds)));
+            std::this_thread::sleep_until(
+                Clock::time_point(std::chrono::nanoseconds(heardNs)) +
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds)));
         signalNs = NowNs();
         kill(child.Pid(), SIGINT);
     }
     const bench::ChildExit ended = child.Wait();
     run.cpuS = ended.CpuSeconds();
     run.peakRssKb = ended.PeakRssKb();
-    const bool exited =
-        WIFEXITED(ended.status) || (WIFSIGNALED(ended.status) && WTERMSIG(ended.status) == SIGINT);
+    const bool exited = WIFEXITED(ended.status) || (WIFSIGNALED(ended.status) && WTERMSIG(ended.status) == SIGINT);
 
     // The sink still holds the tail when the child exits.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -124,8 +123,7 @@ Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index, doubl
     run.launchToSoundMs = static_cast<double>(heardNs - launchNs) / 1e6;
     if (const long long startCall = bench::LogField(log, "start call at monotonic ns: "); startCall > 0)
         run.callToSoundMs = static_cast<double>(heardNs - startCall) / 1e6;
-    const long long stopNs =
-        tool.stop == Stop::Sigint ? signalNs : bench::LogField(log, "stop call at monotonic ns: ");
+    const long long stopNs = tool.stop == Stop::Sigint ? signalNs : bench::LogField(log, "stop call at monotonic ns: ");
     if (stopNs > 0)
         run.stopToSilenceMs = (silenceNs - static_cast<double>(stopNs)) / 1e6;
     run.ok = true;
@@ -172,12 +170,15 @@ int main(int argc, char** argv)
     std::snprintf(soxLength, sizeof soxLength, "%g", seconds + 60);
     const std::vector<Tool> tools = {
         {"tonegen", {playTone, secs, rateText}, Stop::Self, true},
-        {"sox", {"sox", "-n", "-t", "alsa", "default", "rate", rateText, "synth", soxLength, "sine", "1000"},
-         Stop::Sigint, false},
+        {"sox",
+         {"sox", "-n", "-t", "alsa", "default", "rate", rateText, "synth", soxLength, "sine", "1000"},
+         Stop::Sigint,
+         false},
         {"speaker-test",
          {"speaker-test", "-D", "default", "-c", "1", "-r", rateText, "-F", "FLOAT_LE", "-t", "sine", "-f", "1000",
           "-l", "0"},
-         Stop::Sigint, false},
+         Stop::Sigint,
+         false},
         {"portaudio", {plain, secs, rateText}, Stop::Self, true},
     };
     const auto table = testsupport::ExpectedTable(1000, rate);

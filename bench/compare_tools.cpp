@@ -35,7 +35,7 @@ struct Run {
     double wallS = 0;
     double cpuS = 0;
     long peakRssKb = 0;
-    std::size_t nonZero = 0; // non-zero samples the sink received
+    std::size_t nonZero = 0;  // non-zero samples the sink received
     std::size_t dropouts = 0; // silent stretches inside the tone
     // PortAudio's own count, from bench_play_tone, beside the dropouts the
     // sink shows; -1 when unknown.
@@ -101,8 +101,8 @@ int main(int argc, char** argv)
 
     std::vector<std::vector<Run>> results(tools.size());
     std::printf("10 s of 1000 Hz at %u Hz into a private PulseAudio daemon, %d runs per tool\n\n", kRate, runsPerTool);
-    std::printf("%-8s %4s %8s %8s %10s %12s %9s %11s %5s\n", "tool", "run", "wall s", "cpu s", "peak RSS",
-                "non-zero", "dropouts", "underflows", "exit");
+    std::printf("%-8s %4s %8s %8s %10s %12s %9s %11s %5s\n", "tool", "run", "wall s", "cpu s", "peak RSS", "non-zero",
+                "dropouts", "underflows", "exit");
     for (std::size_t t = 0; t < tools.size(); ++t) {
         for (int i = 0; i < runsPerTool; ++i) {
             const Run r = RunOnce(server, tools[t], i + 1);
@@ -118,11 +118,10 @@ int main(int argc, char** argv)
     std::printf("%-8s %8s %8s %10s %12s %9s\n", "tool", "wall s", "cpu s", "peak RSS", "non-zero", "dropouts");
     for (std::size_t t = 0; t < tools.size(); ++t) {
         const auto& r = results[t];
-        std::printf("%-8s %8.2f %8.2f %7.0f kB %12.0f %9.0f\n", tools[t].name,
-                    Median(r, [](const Run& x) { return x.wallS; }), Median(r, [](const Run& x) { return x.cpuS; }),
-                    Median(r, [](const Run& x) { return x.peakRssKb; }),
-                    Median(r, [](const Run& x) { return x.nonZero; }),
-                    Median(r, [](const Run& x) { return x.dropouts; }));
+        std::printf(
+            "%-8s %8.2f %8.2f %7.0f kB %12.0f %9.0f\n", tools[t].name, Median(r, [](const Run& x) { return x.wallS; }),
+            Median(r, [](const Run& x) { return x.cpuS; }), Median(r, [](const Run& x) { return x.peakRssKb; }),
+            Median(r, [](const Run& x) { return x.nonZero; }), Median(r, [](const Run& x) { return x.dropouts; }));
     }
     const double cpuOurs = Median(results[0], [](const Run& x) { return x.cpuS; });
     const double cpuSox = Median(results[1], [](const Run& x) { return x.cpuS; });

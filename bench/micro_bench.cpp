@@ -45,9 +45,8 @@ void BM_SineCallback_96k(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(frames));
     // Inverted rate: seconds per frame, printed with an SI prefix (n = ns).
-    state.counters["s/frame"] =
-        benchmark::Counter(static_cast<double>(frames),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["s/frame"] = benchmark::Counter(
+        static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     FreeSineTable();
 }
 BENCHMARK(BM_SineCallback_96k)->ArgName("frames_per_call")->Arg(1)->Arg(4096);

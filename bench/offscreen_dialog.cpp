@@ -12,8 +12,7 @@ OffscreenDialog::Offscreen::Offscreen()
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
-OffscreenDialog::OffscreenDialog(int& argc, char** argv, std::uint32_t rate, std::uint32_t frequency)
-    : app_(argc, argv)
+OffscreenDialog::OffscreenDialog(int& argc, char** argv, std::uint32_t rate, std::uint32_t frequency) : app_(argc, argv)
 {
     g_sampleRate = rate;
     dlg_.m_frequency = frequency;

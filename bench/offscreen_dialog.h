@@ -13,7 +13,7 @@
 namespace bench {
 
 class OffscreenDialog {
-public:
+  public:
     // Leaves the audio library initialised, so the first StartOutput costs
     // no more than any later one. A private sound server has to be up before
     // this, or ALSA's pulse hook never routes "default" to it.
@@ -34,7 +34,7 @@ public:
         dlg_.m_playing = false;
     }
 
-private:
+  private:
     // A member ahead of app_ so the platform is chosen before Qt starts.
     struct Offscreen {
         Offscreen();

@@ -50,7 +50,8 @@ int main(int argc, char** argv)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::vector<float> rec = server.StopRecording();
 
-    const auto table = testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
+    const auto table =
+        testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
     const TableFollow f = FollowTable(rec, table);
     const std::size_t want = static_cast<std::size_t>(seconds * rate);
     if (!f.found || f.end - f.begin < want) {

@@ -89,10 +89,12 @@ int main(int argc, char** argv)
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const std::vector<float> rec = server.StopRecording();
 
-    const auto table = testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
+    const auto table =
+        testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
     const TableFollow f = FollowTable(rec, table);
     std::printf("recorded %zu samples (%.3f s); StartOutput to StopOutput %.3f s = %.0f samples\n", rec.size(),
-                static_cast<double>(rec.size()) / static_cast<double>(rate), played, played * static_cast<double>(rate));
+                static_cast<double>(rec.size()) / static_cast<double>(rate), played,
+                played * static_cast<double>(rate));
     std::printf("%s", Describe(f, static_cast<double>(rate)).c_str());
     std::printf("output underflows (PortAudio): %lu\n", OutputUnderflows());
     std::printf("process CPU while playing: %.2f s (%.3f s per minute; includes the recorder thread)\n", cpu,

@@ -110,8 +110,8 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
 
-    std::printf("StartOutput latency at %u Hz, 1000 Hz tone, %d runs (private PulseAudio, ALSA pulse plugin)\n",
-                kRate, runs);
+    std::printf("StartOutput latency at %u Hz, 1000 Hz tone, %d runs (private PulseAudio, ALSA pulse plugin)\n", kRate,
+                runs);
     std::printf("%-34s %10s %10s %10s\n", "from the StartOutput call to", "median ms", "min ms", "max ms");
     const auto row = [](const char* what, const std::vector<double>& v) {
         const Stats s = Summarise(v);

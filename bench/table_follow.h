@@ -23,11 +23,11 @@ struct TableEvent {
 };
 
 struct TableFollow {
-    bool found = false;       // the recording holds a tone at all
+    bool found = false;        // the recording holds a tone at all
     bool startsAtZero = false; // the tone starts with the table's sample 0
-    std::size_t begin = 0;    // recording index of the tone's first sample
-    std::size_t end = 0;      // one past its last non-zero sample
-    std::size_t matched = 0;  // samples equal, bit for bit, to the table at the expected phase
+    std::size_t begin = 0;     // recording index of the tone's first sample
+    std::size_t end = 0;       // one past its last non-zero sample
+    std::size_t matched = 0;   // samples equal, bit for bit, to the table at the expected phase
     std::vector<TableEvent> events;
 };
 

@@ -33,9 +33,9 @@ unsigned long OutputUnderflows()
 // runs on across streams.
 extern "C" PaError __real_Pa_OpenStream(PaStream**, const PaStreamParameters*, const PaStreamParameters*, double,
                                         unsigned long, PaStreamFlags, PaStreamCallback*, void*);
-extern "C" PaError __wrap_Pa_OpenStream(PaStream** stream, const PaStreamParameters* in,
-                                        const PaStreamParameters* out, double rate, unsigned long framesPerBuffer,
-                                        PaStreamFlags flags, PaStreamCallback* callback, void* userData)
+extern "C" PaError __wrap_Pa_OpenStream(PaStream** stream, const PaStreamParameters* in, const PaStreamParameters* out,
+                                        double rate, unsigned long framesPerBuffer, PaStreamFlags flags,
+                                        PaStreamCallback* callback, void* userData)
 {
     if (callback == nullptr)
         return __real_Pa_OpenStream(stream, in, out, rate, framesPerBuffer, flags, callback, userData);

@@ -1,9 +1,9 @@
 #include "tonegen_dlg.h"
 
 #include "data_exchange.h"
-#include "sine_table.h"
 #include "main_icon.h"
 #include "paint.h"
+#include "sine_table.h"
 #include "tonegen_dialog.h"
 
 #include <array>

@@ -21,7 +21,7 @@ class CDataExchange;
 constexpr UINT_PTR IDT_OUTPUT = 1;
 
 class CToneGenDlg : public CDialog {
-public:
+  public:
     explicit CToneGenDlg(CWnd* pParent = nullptr);
     ~CToneGenDlg() override;
 
@@ -48,7 +48,7 @@ public:
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnCancel() override;

@@ -4,7 +4,7 @@
 
 // A push button, radio button or check box bound to a dialog control.
 class CButton : public CWnd {
-public:
+  public:
     void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
     int GetCheck() const;
 };

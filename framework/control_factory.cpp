@@ -6,12 +6,12 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <qdrawutil.h>
 
@@ -24,12 +24,12 @@ QFont TemplateFont(const DialogTemplate& tmpl, const QWidget* screenOf)
 {
     const QString face = ToQString(tmpl.fontFace);
     // Song/Ming faces stand in for the platform's SimSun, best match first.
-    QFont::insertSubstitutions(QStringLiteral(u"宋体"), {QStringLiteral("Noto Serif CJK SC"),
-                                                         QStringLiteral("AR PL UMing CN"),
-                                                         QStringLiteral("AR PL UMing TW")});
+    QFont::insertSubstitutions(
+        QStringLiteral(u"宋体"),
+        {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW")});
     QFont font(face);
-    const qreal dpi = screenOf != nullptr && screenOf->screen() != nullptr ? screenOf->screen()->logicalDotsPerInchY()
-                                                                           : 96.0;
+    const qreal dpi =
+        screenOf != nullptr && screenOf->screen() != nullptr ? screenOf->screen()->logicalDotsPerInchY() : 96.0;
     font.setPixelSize(static_cast<int>(std::lround(tmpl.pointSize * dpi / 72.0)));
     font.setItalic(tmpl.italic);
     if (tmpl.weight >= 700)
@@ -56,10 +56,10 @@ namespace {
 // WS_EX_DLGMODALFRAME gives a control a raised double edge. Qt's push
 // buttons are raised already; radio buttons get the edge drawn around them.
 class FramedRadioButton : public QRadioButton {
-public:
+  public:
     using QRadioButton::QRadioButton;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         // The edge takes its width from inside, as a non-client edge would.

@@ -23,13 +23,13 @@ QFont TemplateFont(const DialogTemplate& tmpl, const QWidget* screenOf);
 // the character height), taken from the em rather than the line spacing so
 // that the layout does not depend on which face stands in.
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font);
     int X(int du) const;
     int Y(int du) const;
     QSize Size(int cx, int cy) const { return {X(cx), Y(cy)}; }
 
-private:
+  private:
     int m_emPx;
 };
 

@@ -9,7 +9,6 @@
 #include <QAbstractButton>
 #include <QString>
 
-
 CWnd* CDataExchange::PrepareEditCtrl(int nIDC)
 {
     m_pLastControl = m_pDlgWnd->GetDlgItem(nIDC);

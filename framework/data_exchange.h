@@ -6,12 +6,11 @@
 #include "dialog_integer.h"
 #include "wnd.h"
 
-
 class CButton;
 class CDialog;
 
 class CDataExchange {
-public:
+  public:
     CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
     BOOL m_bSaveAndValidate; // TRUE: controls to members
@@ -26,7 +25,7 @@ public:
     // abandons the rest of the exchange.
     [[noreturn]] void Fail();
 
-private:
+  private:
     CWnd* m_pLastControl = nullptr;
 };
 

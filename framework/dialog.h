@@ -10,7 +10,7 @@
 class CDataExchange;
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd = nullptr);
     ~CDialog() override;
 
@@ -39,7 +39,7 @@ public:
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
 
-protected:
+  protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -47,7 +47,7 @@ protected:
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void CreateDialogWindow();
     void InitialiseDialog();
 

@@ -16,7 +16,7 @@ class QWidget;
 namespace afx {
 
 class DialogManager : public QObject {
-public:
+  public:
     explicit DialogManager(QObject* parent) : QObject(parent) {}
 
     // Controls in template order, each with its window style; call once per
@@ -24,10 +24,10 @@ public:
     void Add(QWidget* control, std::uint32_t style);
     void Install();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct Control {
         QWidget* widget;
         std::uint32_t style;

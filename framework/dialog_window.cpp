@@ -18,7 +18,8 @@ void DialogWindow::End(int result)
 
 void DialogWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F1 && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
+    if (event->key() == Qt::Key_F1 &&
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
         m_owner->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
         return;
     }

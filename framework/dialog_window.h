@@ -12,21 +12,21 @@ class CDialog;
 namespace afx {
 
 class DialogWindow : public QDialog {
-public:
+  public:
     explicit DialogWindow(CDialog* owner, QWidget* parent);
 
     // Ends the window for real; everything else that would close it is
     // routed to the dialog as a message first.
     void End(int result);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void accept() override;
 
-private:
+  private:
     CDialog* m_owner;
     bool m_ending = false;
 };

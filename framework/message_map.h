@@ -26,7 +26,7 @@ struct AFX_MSGMAP {
 };
 
 class CCmdTarget {
-public:
+  public:
     virtual ~CCmdTarget() = default;
     virtual const AFX_MSGMAP* GetMessageMap() const { return GetThisMessageMap(); }
     static const AFX_MSGMAP* GetThisMessageMap();

@@ -17,7 +17,7 @@ CRect GetClientRect(const CWnd& wnd);
 int GetSystemMetrics(int nIndex);
 
 class CPaintDC {
-public:
+  public:
     explicit CPaintDC(CWnd* pWnd);
     ~CPaintDC();
     CPaintDC(const CPaintDC&) = delete;
@@ -27,7 +27,7 @@ public:
     WPARAM GetSafeHdc() const { return reinterpret_cast<WPARAM>(this); }
     void DrawIcon(int x, int y, HICON hIcon);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

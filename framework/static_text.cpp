@@ -77,9 +77,8 @@ void StaticText::setText(const QString& text)
 std::vector<std::u16string> StaticText::lines() const
 {
     const QFontMetrics metrics(font());
-    return WrapStaticText(FromQString(m_text), width(), [&metrics](std::u16string_view part) {
-        return metrics.horizontalAdvance(ToQString(part));
-    });
+    return WrapStaticText(FromQString(m_text), width(),
+                          [&metrics](std::u16string_view part) { return metrics.horizontalAdvance(ToQString(part)); });
 }
 
 void StaticText::paintEvent(QPaintEvent*)

@@ -20,7 +20,7 @@ std::vector<std::u16string> WrapStaticText(std::u16string_view text, int maxWidt
                                            const std::function<int(std::u16string_view)>& width);
 
 class StaticText : public QWidget {
-public:
+  public:
     StaticText(const QString& text, QWidget* parent);
 
     QString text() const { return m_text; }
@@ -28,10 +28,10 @@ public:
     // The lines as currently laid out, for inspection.
     std::vector<std::u16string> lines() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString m_text;
 };
 

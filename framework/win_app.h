@@ -15,7 +15,7 @@ constexpr UINT HELP_CONTEXT = 0x0001;
 constexpr std::uint32_t HID_BASE_RESOURCE = 0x20000;
 
 class CWinApp : public CCmdTarget {
-public:
+  public:
     CWinApp();
     ~CWinApp() override;
 
@@ -39,7 +39,7 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
 
-protected:
+  protected:
     // Qt draws every control with the desktop style's depth already; there
     // is no flat look to upgrade.
     void Enable3dControlsStatic() {}

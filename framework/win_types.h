@@ -20,9 +20,18 @@ struct HICON__;
 using HICON = HICON__*;
 using HCURSOR = HICON;
 
-constexpr WORD LOWORD(WPARAM v) { return static_cast<WORD>(v & 0xFFFF); }
-constexpr WORD HIWORD(WPARAM v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-constexpr WPARAM MAKEWPARAM(UINT low, UINT high) { return (low & 0xFFFF) | ((high & 0xFFFF) << 16); }
+constexpr WORD LOWORD(WPARAM v)
+{
+    return static_cast<WORD>(v & 0xFFFF);
+}
+constexpr WORD HIWORD(WPARAM v)
+{
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+constexpr WPARAM MAKEWPARAM(UINT low, UINT high)
+{
+    return (low & 0xFFFF) | ((high & 0xFFFF) << 16);
+}
 
 // Window messages.
 constexpr UINT WM_CLOSE = 0x0010;

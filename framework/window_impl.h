@@ -17,16 +17,16 @@ namespace afx {
 
 // Delivers the window's timers as WM_TIMER on the UI thread.
 class TimerHost : public QObject {
-public:
+  public:
     explicit TimerHost(CWnd* owner) : m_owner(owner) {}
     UINT_PTR Set(UINT_PTR id, UINT elapse);
     bool Kill(UINT_PTR id);
     void KillAll();
 
-protected:
+  protected:
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     CWnd* m_owner;
     std::map<UINT_PTR, int> m_timers; // window timer id -> Qt timer id
 };

@@ -3,8 +3,8 @@
 #include "afx_strings.h"
 #include "message_box.h"
 #include "static_text.h"
-#include "window_impl.h"
 #include "win_app.h"
+#include "window_impl.h"
 
 #include <QAbstractButton>
 #include <QIcon>

@@ -14,7 +14,7 @@ struct WindowImpl;
 }
 
 class CWnd : public CCmdTarget {
-public:
+  public:
     CWnd();
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
@@ -45,7 +45,7 @@ public:
 
     static const AFX_MSGMAP* GetThisMessageMap();
 
-protected:
+  protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
@@ -54,7 +54,7 @@ protected:
     // Default processing of the message being handled.
     LRESULT Default();
 
-private:
+  private:
     friend struct afx::WindowImpl;
     friend class CDialog;
     friend class CDataExchange;

@@ -3,8 +3,8 @@
 // output and the data-exchange cases of the field handlers.
 
 #include "alloc_counter.h"
-#include "generator_fixture.h"
 #include "expected_table.h"
+#include "generator_fixture.h"
 #include "recording_check.h"
 #include "sine_table.h"
 #include "tonegen_dlg.h"
@@ -44,7 +44,7 @@ constexpr std::uint32_t kRefusedRate = 1'000'000;
 constexpr int kDeadlineMs = 400;
 
 class Controller : public testsupport::GeneratorTest {
-protected:
+  protected:
     State Current() const
     {
         if (m_dlg.m_playing)
@@ -72,7 +72,6 @@ protected:
         }
         ASSERT_EQ(Current(), s) << Name(s);
     }
-
 };
 
 TEST_F(Controller, InitialStateIsIdleWithDefaults)
@@ -224,8 +223,11 @@ TEST_F(Controller, ExitAndCloseStopOutputAndEndTheDialogWithCancel)
 
 TEST_F(Controller, DurationIsComputedWithoutWrapping)
 {
-    const std::pair<std::u16string, std::uint32_t> cases[] = {
-        {u"4294968", 0xFFFFFFFFu}, {u"4294967", 4294967000u}, {u"2147483647", 0xFFFFFFFFu}, {u"0", 0u}, {u"18000", 18000000u}};
+    const std::pair<std::u16string, std::uint32_t> cases[] = {{u"4294968", 0xFFFFFFFFu},
+                                                              {u"4294967", 4294967000u},
+                                                              {u"2147483647", 0xFFFFFFFFu},
+                                                              {u"0", 0u},
+                                                              {u"18000", 18000000u}};
     for (const auto& [text, ms] : cases) {
         SetText(m_dlg, IDC_DURATION, text);
         EXPECT_EQ(m_dlg.m_durationMs, ms) << std::string(text.begin(), text.end());

@@ -30,7 +30,7 @@ using testsupport::Widget;
 using testsupport::Window;
 
 class DialogGui : public testsupport::GeneratorTest {
-protected:
+  protected:
     void SetUp() override
     {
         GeneratorTest::SetUp();
@@ -65,7 +65,8 @@ TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)
     ASSERT_EQ(widgets.size(), g_toneGenDialogTemplate.items.size());
     for (std::size_t i = 0; i < widgets.size(); ++i) {
         const DialogItemTemplate& item = g_toneGenDialogTemplate.items[i];
-        EXPECT_EQ(widgets[i]->geometry(), QRect(2 * item.x, 2 * item.y, 2 * item.cx, 2 * item.cy)) << "control " << i + 1;
+        EXPECT_EQ(widgets[i]->geometry(), QRect(2 * item.x, 2 * item.y, 2 * item.cx, 2 * item.cy))
+            << "control " << i + 1;
     }
 }
 

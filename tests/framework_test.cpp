@@ -27,7 +27,7 @@ constexpr DialogTemplate kTemplate{
 
 // Records the timer and edit notifications it receives.
 class Probe : public CDialog {
-public:
+  public:
     Probe() : CDialog(kTemplate) {}
     std::vector<UINT_PTR> timers;
     int changes = 0;
@@ -45,14 +45,14 @@ public:
 
     int value = 7;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, kEditId, value); }
     void OnTimer(UINT_PTR id) { timers.push_back(id); }
     void OnChange() { ++changes; }
 };
 
 class Framework : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(m_probe.Create()); }
     Probe m_probe;
 };
@@ -130,7 +130,7 @@ TEST_F(Framework, FailedExchangePromptsSelectsTheFieldAndReturnsFalse)
 // F1 in a dialog reaches the application as ID_HELP, which asks for the
 // dialog's topic and, with no viewer on this platform, reports the failure.
 class HelpApp : public CWinApp {
-public:
+  public:
     std::vector<std::pair<std::uint32_t, UINT>> requests;
     void WinHelp(std::uint32_t dwData, UINT nCmd) override
     {

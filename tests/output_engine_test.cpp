@@ -3,9 +3,9 @@
 
 #include "audio_fixture.h"
 #include "expected_table.h"
+#include "portaudio18.h"
 #include "recording_check.h"
 #include "sine_table.h"
-#include "portaudio18.h"
 #include "tonegen_dlg.h"
 
 #include <portaudio.h>
@@ -28,7 +28,7 @@ bool LibraryReleased()
 }
 
 class OutputEngine : public testsupport::AudioTest {
-protected:
+  protected:
     void TearDown() override
     {
         if (m_dlg.m_playing)

@@ -2,8 +2,8 @@
 // stop cycles, the sound server vanishing mid-tone or missing from the
 // start, and hostile input through the real dialog.
 
-#include "generator_fixture.h"
 #include "expected_table.h"
+#include "generator_fixture.h"
 #include "recording_check.h"
 #include "sine_table.h"
 #include "tonegen_dlg.h"
@@ -13,8 +13,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QElapsedTimer>
+#include <QLineEdit>
 
 #include <cstdlib>
 #include <fstream>
@@ -26,7 +26,7 @@ using testsupport::Click;
 using testsupport::SetText;
 
 class Reliability : public testsupport::GeneratorTest {
-protected:
+  protected:
     // Runs `action` and returns how long it kept the UI thread, in ms.
     template <typename F> static qint64 Timed(F&& action)
     {
@@ -171,8 +171,10 @@ TEST_F(Reliability, HostileFieldContentsEndInDefinedOutcomes)
     frequency->paste();
     EXPECT_EQ(frequency->text().size(), 10000) << "non-digits are refused";
 
-    const std::pair<const char16_t*, std::uint32_t> frequencies[] = {
-        {u"-1", 4294967295u}, {u"-2147483648", 2147483648u}, {u"4294967295", 2147483647u}, {u"99999999999", 2147483647u}};
+    const std::pair<const char16_t*, std::uint32_t> frequencies[] = {{u"-1", 4294967295u},
+                                                                     {u"-2147483648", 2147483648u},
+                                                                     {u"4294967295", 2147483647u},
+                                                                     {u"99999999999", 2147483647u}};
     for (const auto& [text, hz] : frequencies) {
         m_dlg.SetDlgItemText(IDC_FREQUENCY, text);
         EXPECT_EQ(m_dlg.m_frequency, hz);
@@ -205,10 +207,9 @@ TEST_F(Reliability, HostileFieldContentsEndInDefinedOutcomes)
 // each plays exactly the table its definition gives.
 TEST_F(Reliability, EdgeFrequenciesAtEveryRatePlayTheirTables)
 {
-    const std::pair<int, std::uint32_t> rates[] = {{IDC_RATE_8000, 8000},   {IDC_RATE_11025, 11025},
-                                                   {IDC_RATE_22050, 22050}, {IDC_RATE_44100, 44100},
-                                                   {IDC_RATE_48000, 48000}, {IDC_RATE_64000, 64000},
-                                                   {IDC_RATE_88200, 88200}, {IDC_RATE_96000, 96000}};
+    const std::pair<int, std::uint32_t> rates[] = {
+        {IDC_RATE_8000, 8000},   {IDC_RATE_11025, 11025}, {IDC_RATE_22050, 22050}, {IDC_RATE_44100, 44100},
+        {IDC_RATE_48000, 48000}, {IDC_RATE_64000, 64000}, {IDC_RATE_88200, 88200}, {IDC_RATE_96000, 96000}};
     for (const auto& [id, rate] : rates) {
         UseRate(rate);
         Click(m_dlg, id);

@@ -116,8 +116,8 @@ std::string DescribeStatus(int status)
     if (WIFEXITED(status))
         return "exited with status " + std::to_string(WEXITSTATUS(status));
     if (WIFSIGNALED(status))
-        return std::string("killed by signal ") + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) +
-               ")";
+        return std::string("killed by signal ") + std::to_string(WTERMSIG(status)) + " (" +
+               strsignal(WTERMSIG(status)) + ")";
     return "ended with wait status " + std::to_string(status);
 }
 

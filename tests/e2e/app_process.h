@@ -13,7 +13,7 @@
 namespace e2e {
 
 class AppProcess {
-public:
+  public:
     AppProcess() = default;
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
@@ -35,7 +35,7 @@ public:
     // What the process wrote to standard error so far.
     std::string Stderr() const;
 
-private:
+  private:
     pid_t m_pid = -1;
     std::optional<int> m_status;
     std::string m_stderrPath;

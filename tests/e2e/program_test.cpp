@@ -37,7 +37,7 @@ constexpr auto kPatience = 10s;
 
 // The X server, the sound server and the program are all per test.
 class Program : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         std::string dir = (std::filesystem::temp_directory_path() / "tonegen-e2e-XXXXXX").string();
@@ -77,9 +77,7 @@ protected:
             << error;
         const pid_t pid = app.Pid();
         const e2e::Window window = m_x.WaitForWindow(
-            [&](e2e::Window w) {
-                return m_x.Pid(w) == pid && m_x.Title(w).find("虚拟仪器") != std::string::npos;
-            },
+            [&](e2e::Window w) { return m_x.Pid(w) == pid && m_x.Title(w).find("虚拟仪器") != std::string::npos; },
             kPatience);
         EXPECT_NE(window, e2e::kNoWindow) << "no window appeared; standard error:\n" << app.Stderr();
         return window;
@@ -153,7 +151,8 @@ protected:
             m_server.StartRecording();
             m_server.WaitForRecorded(length, kPatience);
             const auto stretch = m_server.StopRecording();
-            if (stretch.size() >= length && std::all_of(stretch.begin(), stretch.end(), [](float s) { return s == 0.0f; }))
+            if (stretch.size() >= length &&
+                std::all_of(stretch.begin(), stretch.end(), [](float s) { return s == 0.0f; }))
                 return true;
         }
         return false;

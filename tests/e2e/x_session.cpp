@@ -1,7 +1,7 @@
 #include "x_session.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -76,8 +76,8 @@ bool XSession::Start(const std::string& logPath, std::string* error)
     // threads (the sound server's drainer), so the child may only make
     // async-signal-safe calls.
     const std::string fdArg = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fdArg.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                          nullptr};
+    const char* argv[] = {"Xvfb",         "-displayfd", fdArg.c_str(), "-screen", "0",
+                          "1280x1024x24", "-nolisten",  "tcp",         nullptr};
     const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const pid_t parent = getpid();
     m_xvfb = fork();

@@ -32,7 +32,7 @@ struct Point {
 };
 
 class XSession {
-public:
+  public:
     XSession() = default;
     ~XSession();
     XSession(const XSession&) = delete;
@@ -74,7 +74,7 @@ public:
     // What a window manager sends when the user clicks the close box.
     void SendDeleteWindow(Window w);
 
-private:
+  private:
     void KeyEvent(unsigned long keysym, bool down);
 
     pid_t m_xvfb = -1;

@@ -14,7 +14,7 @@
 namespace testsupport {
 
 class AudioTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -12,7 +12,7 @@
 namespace testsupport {
 
 class GeneratorTest : public AudioTest {
-protected:
+  protected:
     void SetUp() override
     {
         AudioTest::SetUp();

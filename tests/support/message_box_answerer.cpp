@@ -13,8 +13,8 @@ MessageBoxAnswerer::MessageBoxAnswerer()
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible())
             return;
-        m_seen.push_back({box->windowTitle(), box->text(), box->icon(),
-                          box->windowModality() == Qt::ApplicationModal, box->parentWidget()});
+        m_seen.push_back({box->windowTitle(), box->text(), box->icon(), box->windowModality() == Qt::ApplicationModal,
+                          box->parentWidget()});
         box->button(QMessageBox::Ok)->click();
     });
     m_timer.start();

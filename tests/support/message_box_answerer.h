@@ -20,12 +20,12 @@ struct SeenMessageBox {
 };
 
 class MessageBoxAnswerer {
-public:
+  public:
     MessageBoxAnswerer();
     const std::vector<SeenMessageBox>& Seen() const { return m_seen; }
     void Clear() { m_seen.clear(); }
 
-private:
+  private:
     QTimer m_timer;
     std::vector<SeenMessageBox> m_seen;
 };

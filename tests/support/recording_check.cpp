@@ -23,8 +23,7 @@ ToneSpan FindTone(const std::vector<float>& recording)
     return span;
 }
 
-std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span,
-                             const std::vector<float>& table)
+std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span, const std::vector<float>& table)
 {
     if (!span.found)
         return "no tone in the recording";

@@ -244,21 +244,7 @@ TEST_F(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
     ASSERT_TRUE(m_server.WaitForRecorded(firstClick + 4 * kRate, kPatience));
     const auto recording = m_server.StopRecording();
 
-    const auto whole = testsupport::FindTone(recording);
-    ASSERT_TRUE(whole.found);
-    const auto table = testsupport::ExpectedTable(1000, kRate);
-    const auto [restarted, cut, restart] = testsupport::FindRestart(recording, whole, table);
-    ASSERT_TRUE(restarted) << "the tone never restarted";
-    EXPECT_EQ(testsupport::CompareWithTable(recording, {true, restart, whole.end}, table), "");
-
-    // A click reaches the program through the X server and is dated by the
-    // sink's blocks: a tenth of a second covers both.
-    const auto seconds = [](std::size_t from, std::size_t to) {
-        return (static_cast<double>(to) - static_cast<double>(from)) / kRate;
-    };
-    EXPECT_GE(seconds(secondClick, cut), -0.03) << "the first tone stopped before the second click";
-    EXPECT_LT(seconds(secondClick, restart), 0.5) << "the second click did not restart the tone";
-    EXPECT_NEAR(seconds(firstClick, whole.end), 3.0, 0.1) << "the deadline moved";
+    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 3.0);
 }
 
 TEST_F(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)

@@ -1,5 +1,9 @@
 #include "recording_check.h"
 
+#include "expected_table.h"
+
+#include <gtest/gtest.h>
+
 #include <bit>
 #include <cstdint>
 #include <sstream>
@@ -55,6 +59,24 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
     r.cut = cut;
     r.restart = next - 1;
     return r;
+}
+
+void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
+                                       std::size_t firstClick, std::size_t secondClick, double deadlineSeconds)
+{
+    const ToneSpan whole = FindTone(recording);
+    ASSERT_TRUE(whole.found);
+    const std::vector<float> table = ExpectedTable(frequency, rate);
+    const Restart r = FindRestart(recording, whole, table);
+    ASSERT_TRUE(r.found) << "the tone never restarted";
+    EXPECT_EQ(CompareWithTable(recording, {true, r.restart, whole.end}, table), "");
+
+    const auto seconds = [rate](std::size_t from, std::size_t to) {
+        return (static_cast<double>(to) - static_cast<double>(from)) / rate;
+    };
+    EXPECT_GE(seconds(secondClick, r.cut), -0.03) << "the first tone stopped before the second click";
+    EXPECT_LT(seconds(secondClick, r.restart), 0.5) << "the second click did not restart the tone";
+    EXPECT_NEAR(seconds(firstClick, whole.end), deadlineSeconds, 0.1) << "the deadline moved";
 }
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 // whether every sample in between is the table, in order, from sample 0.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,12 @@ struct Restart {
     std::size_t restart = 0; // the second tone's sample 0
 };
 Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table);
+
+// Checks a recording of two timed starts of `frequency` at `rate`, whose
+// clicks were dated on the sink's timeline: the second click restarted the
+// tone from sample 0, and the tone ended `deadlineSeconds` after the first
+// click (within a tenth of a second, for dating clicks by sink blocks).
+void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
+                                       std::size_t firstClick, std::size_t secondClick, double deadlineSeconds);
 
 } // namespace testsupport

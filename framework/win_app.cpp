@@ -60,11 +60,8 @@ namespace {
 
 std::u16string HelpFilePath()
 {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    const QString name = program.fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const QString base = dot > 0 ? name.left(dot) : name;
-    return afx::FromQString(program.absolutePath() + u'/' + base + QStringLiteral(".HLP"));
+    const QString directory = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
+    return afx::FromQString(directory + u'/') + AfxGetAppName() + u".HLP";
 }
 
 } // namespace

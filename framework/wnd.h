@@ -57,8 +57,6 @@ class CWnd : public CCmdTarget {
   private:
     friend struct afx::WindowImpl;
     friend class CDialog;
-    friend class CDataExchange;
-    friend void AfxAttachControl(CWnd&, CWnd&, int);
 
     std::unique_ptr<afx::WindowImpl> m_impl;
     CWnd* m_pParent = nullptr; // for child controls: the dialog

@@ -48,6 +48,8 @@ class CDialog : public CWnd {
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    friend struct afx::WindowImpl;
+
     void CreateDialogWindow();
     void InitialiseDialog();
 

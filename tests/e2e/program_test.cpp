@@ -6,12 +6,12 @@
 // Wine (program_under_test.h says what differs).
 
 #include "app_process.h"
+#include "dialog_geometry.h"
 #include "expected_table.h"
 #include "program_under_test.h"
 #include "pulse_server.h"
 #include "recording_check.h"
 #include "resource.h"
-#include "tonegen_dialog.h"
 #include "x_session.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +22,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -61,12 +59,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
             m_app.Kill();
             EXPECT_EQ(m_app.Stderr(), "") << "the program wrote to standard error";
         }
-        if (!Under().cleanup.empty()) {
-            e2e::AppProcess cleanup;
-            std::string error;
-            EXPECT_TRUE(cleanup.Start(Under().cleanup, {}, m_dir + "/cleanup.log", &error)) << error;
-            EXPECT_TRUE(cleanup.WaitForExit(kPatience).has_value());
-        }
+        EXPECT_TRUE(e2e::CleanUpAfter(Under(), m_dir + "/cleanup.log"));
         m_x.Stop();
         m_server.Stop();
         std::filesystem::remove_all(m_dir);
@@ -77,21 +70,10 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     // Starts a copy of the program and waits for its window.
     e2e::Window StartCopy(e2e::AppProcess& app, const std::string& stderrName)
     {
-        std::map<std::string, std::string> environment{{"DISPLAY", m_x.DisplayName()},
-                                                       {"QT_QPA_PLATFORM", "xcb"},
-                                                       {"WAYLAND_DISPLAY", ""},
-                                                       {"XDG_RUNTIME_DIR", m_dir + "/run"},
-                                                       // Nothing to reach: with a display and no bus, the
-                                                       // D-Bus library would launch a bus that outlives us.
-                                                       {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_dir + "/no-bus"}};
-        environment.insert(Under().environment.begin(), Under().environment.end());
         std::string error;
-        EXPECT_TRUE(app.Start(Under().command, environment, m_dir + "/" + stderrName, &error)) << error;
-        const pid_t pid = app.Pid();
-        const e2e::Window window = m_x.WaitForWindow(
-            [&](e2e::Window w) { return m_x.Pid(w) == pid && m_x.Title(w).find("虚拟仪器") != std::string::npos; },
-            kPatience);
-        EXPECT_NE(window, e2e::kNoWindow) << "no window appeared; standard error:\n" << app.Stderr();
+        const e2e::Window window =
+            e2e::StartCopy(Under(), m_x, app, m_dir, m_dir + "/" + stderrName, kPatience, &error);
+        EXPECT_NE(window, e2e::kNoWindow) << error;
         return window;
     }
 
@@ -109,37 +91,13 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     // Where the dialog is and how large its dialog unit came out.
     void MeasureWindow()
     {
-        m_origin = m_x.Origin(m_window);
-        const Point size = m_x.Size(m_window);
-        if (Under().exactDialogUnits) {
-            ASSERT_EQ(size.x, 2 * g_toneGenDialogTemplate.cx);
-            ASSERT_EQ(size.y, 2 * g_toneGenDialogTemplate.cy);
-        }
-        m_unitX = static_cast<double>(size.x) / g_toneGenDialogTemplate.cx;
-        m_unitY = static_cast<double>(size.y) / g_toneGenDialogTemplate.cy;
-        // Whatever the font, a unit this far off means the window is not
-        // the dialog the clicks are aimed at.
-        ASSERT_GE(m_unitX, 1.5);
-        ASSERT_LE(m_unitX, 4.0);
-        ASSERT_GE(m_unitY, 1.5);
-        ASSERT_LE(m_unitY, 4.0);
+        const std::string wrong = m_dialog.Measure(m_x, m_window, Under().exactDialogUnits);
+        ASSERT_EQ(wrong, "");
     }
 
-    Point Centre(int id) const
-    {
-        const auto& items = g_toneGenDialogTemplate.items;
-        const auto item = std::find_if(items.begin(), items.end(), [id](const auto& i) { return i.id == id; });
-        if (item == items.end()) {
-            ADD_FAILURE() << "no control " << id << " in the template";
-            return m_origin;
-        }
-        return {m_origin.x + static_cast<int>(std::lround((item->x + item->cx / 2.0) * m_unitX)),
-                m_origin.y + static_cast<int>(std::lround((item->y + item->cy / 2.0) * m_unitY))};
-    }
+    void Click(int id) { m_x.Click(m_dialog.Centre(id)); }
 
     float Tolerance() const { return Under().tolerance; }
-
-    void Click(int id) { m_x.Click(Centre(id)); }
 
     // Into the field, everything selected, then the new text over it. The
     // classic edit control knows no Ctrl+A; Home and Shift+End both do.
@@ -228,9 +186,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     e2e::AppProcess m_app;
     bool m_launched = false;
     e2e::Window m_window = e2e::kNoWindow;
-    Point m_origin;
-    double m_unitX = 2.0;
-    double m_unitY = 2.0;
+    e2e::DialogGeometry m_dialog;
 };
 
 TEST_P(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)

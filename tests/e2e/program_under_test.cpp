@@ -44,4 +44,37 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     return {windows};
 }
 
+Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
+                 const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error)
+{
+    std::map<std::string, std::string> environment{{"DISPLAY", x.DisplayName()},
+                                                   {"QT_QPA_PLATFORM", "xcb"},
+                                                   {"WAYLAND_DISPLAY", ""},
+                                                   {"XDG_RUNTIME_DIR", dir + "/run"},
+                                                   // Nothing to reach: with a display and no bus, the
+                                                   // D-Bus library would launch a bus that outlives us.
+                                                   {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus"}};
+    environment.insert(program.environment.begin(), program.environment.end());
+    if (!app.Start(program.command, environment, stderrPath, error))
+        return kNoWindow;
+    const pid_t pid = app.Pid();
+    const Window window = x.WaitForWindow(
+        [&](Window w) { return x.Pid(w) == pid && x.Title(w).find("虚拟仪器") != std::string::npos; }, patience);
+    if (window == kNoWindow)
+        *error = "no window appeared; standard error:\n" + app.Stderr();
+    return window;
+}
+
+bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath)
+{
+    if (program.cleanup.empty())
+        return true;
+    AppProcess cleanup;
+    std::string error;
+    if (!cleanup.Start(program.cleanup, {}, logPath, &error))
+        return false;
+    const auto status = cleanup.WaitForExit(std::chrono::seconds(10));
+    return status.has_value() && *status == 0;
+}
+
 } // namespace e2e

@@ -4,6 +4,10 @@
 // Windows build under Wine. What the cases need to know about the
 // difference between the two is here, and nowhere else.
 
+#include "app_process.h"
+#include "x_session.h"
+
+#include <chrono>
 #include <map>
 #include <ostream>
 #include <string>
@@ -52,5 +56,14 @@ std::vector<ProgramUnderTest> LinuxProgram();
 // tonegen.exe under Wine, when TONEGEN_WINDOWS_PROGRAM names it (the Windows
 // build's tests set it, with WINEPREFIX and TONEGEN_WINE); otherwise none.
 std::vector<ProgramUnderTest> WindowsProgramUnderWine();
+
+// Starts a copy of `program` on `x` with `dir` for its private files and its
+// standard error in `stderrPath`, and waits up to `patience` for its dialog.
+// kNoWindow, with *error set, when none appeared.
+Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
+                 const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error);
+
+// Runs the program's cleanup, if it has one; false if that did not end well.
+bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath);
 
 } // namespace e2e

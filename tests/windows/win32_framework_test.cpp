@@ -2,8 +2,8 @@
 // suite): the dialog the in-memory template makes, and the routing of real
 // platform messages through message maps, data exchange and help.
 
-#include "data_exchange.h"
 #include "dialog.h"
+#include "probe_dialog.h"
 #include "resource.h"
 #include "tonegen_dialog.h"
 #include "win_app.h"
@@ -108,38 +108,13 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
     EXPECT_LE(std::abs((window.top + window.bottom) - (area.top + area.bottom)), 1);
 }
 
-constexpr int kEditId = 100;
-constexpr std::array<DialogItemTemplate, 1> kItems{{
-    {kEditId, u"edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_NUMBER, 0, 10, 10, 60, 14},
-}};
-constexpr DialogTemplate kTemplate{
-    7, WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 100, 60, u"test", u"宋体", 12, 0, false, 1, 0x0804, kItems};
+using testsupport::kProbeEditId;
 
-// Records the timer and edit notifications it receives.
-class Probe : public CDialog {
+// The probe dialog with its window handle in reach.
+class Probe : public testsupport::Probe {
   public:
-    Probe() : CDialog(kTemplate) {}
-    std::vector<UINT_PTR> timers;
-    int changes = 0;
-    int value = 7;
-
-    static const AFX_MSGMAP* GetThisMessageMap()
-    {
-        static constexpr std::array entries{
-            afx::OnTimerMessage<&Probe::OnTimer>(),
-            afx::OnCommand<&Probe::OnChange>(EN_CHANGE, kEditId),
-        };
-        static constexpr AFX_MSGMAP map{&CDialog::GetThisMessageMap, entries};
-        return &map;
-    }
-    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
     HWND Handle() const { return afx::WindowImpl::HandleOf(this); }
-    HWND Edit() const { return ::GetDlgItem(Handle(), kEditId); }
-
-  protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, kEditId, value); }
-    void OnTimer(UINT_PTR id) { timers.push_back(id); }
-    void OnChange() { ++changes; }
+    HWND Edit() const { return ::GetDlgItem(Handle(), kProbeEditId); }
 };
 
 class Win32Framework : public ::testing::Test {
@@ -172,13 +147,13 @@ TEST_F(Win32Framework, PlatformTimersArriveThroughTheMessageMap)
 TEST_F(Win32Framework, DataExchangeIgnoresThePlatformsEchoOfItsOwnWrites)
 {
     // The edit control notifies synchronously, inside SetWindowText.
-    EXPECT_EQ(m_probe.GetDlgItemText(kEditId), u"7");
+    EXPECT_EQ(m_probe.GetDlgItemText(kProbeEditId), u"7");
     EXPECT_EQ(m_probe.changes, 0);
     m_probe.value = 123;
     m_probe.UpdateData(FALSE);
     EXPECT_EQ(TextOf(m_probe.Edit()), u"123");
     EXPECT_EQ(m_probe.changes, 0);
-    m_probe.SetDlgItemText(kEditId, u"5");
+    m_probe.SetDlgItemText(kProbeEditId, u"5");
     EXPECT_EQ(m_probe.changes, 1);
     EXPECT_TRUE(m_probe.UpdateData(TRUE));
     EXPECT_EQ(m_probe.value, 5);
@@ -204,7 +179,7 @@ TEST_F(Win32Framework, FailedExchangePromptsAndSelectsTheField)
 {
     s_boxes.clear();
     const UINT_PTR answerer = ::SetTimer(nullptr, 0, 20, &AnswerMessageBox);
-    m_probe.SetDlgItemText(kEditId, u"");
+    m_probe.SetDlgItemText(kProbeEditId, u"");
     m_probe.value = 9;
     EXPECT_FALSE(m_probe.UpdateData(TRUE));
     ::KillTimer(nullptr, answerer);
@@ -217,27 +192,15 @@ TEST_F(Win32Framework, FailedExchangePromptsAndSelectsTheField)
 
 // F1 reaches the application as ID_HELP, which asks the platform's viewer
 // for the dialog's topic in the help file beside the program.
-class HelpApp : public CWinApp {
-  public:
-    std::vector<std::pair<std::uint32_t, UINT>> requests;
-    void WinHelp(std::uint32_t dwData, UINT nCmd) override { requests.emplace_back(dwData, nCmd); }
-    static const AFX_MSGMAP* GetThisMessageMap()
-    {
-        static constexpr std::array entries{afx::OnCommand<&CWinApp::OnHelp>(0, ID_HELP)};
-        static constexpr AFX_MSGMAP map{&CWinApp::GetThisMessageMap, entries};
-        return &map;
-    }
-    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
-};
-
 TEST_F(Win32Framework, F1InTheDialogAsksForItsHelpTopic)
 {
-    HelpApp app;
+    // The platform's own viewer is the end-to-end tests' to see.
+    testsupport::HelpApp app(false);
     app.m_pMainWnd = &m_probe;
     ::PostMessageW(m_probe.Edit(), WM_KEYDOWN, VK_F1, 0);
     Pump(m_hwnd, 50);
     ASSERT_EQ(app.requests.size(), 1u);
-    EXPECT_EQ(app.requests[0].first, HID_BASE_RESOURCE + kTemplate.id);
+    EXPECT_EQ(app.requests[0].first, HID_BASE_RESOURCE + testsupport::kProbeTemplate.id);
     EXPECT_EQ(app.requests[0].second, static_cast<UINT>(HELP_CONTEXT));
     app.m_pMainWnd = nullptr;
 }

@@ -50,6 +50,8 @@ class CDialog : public CWnd {
   private:
     friend struct afx::WindowImpl;
 
+    // The Qt side builds the window itself; on Win32 the platform's dialog
+    // manager does, from the template.
     void CreateDialogWindow();
     void InitialiseDialog();
 

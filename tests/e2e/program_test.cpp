@@ -239,8 +239,11 @@ TEST_P(Program, EachRateButtonPlaysTheTableAtItsRate)
         Click(IDC_START_CONTINUOUS);
         ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "the start played nothing";
         ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + rate / 2, kPatience));
-        Click(IDC_STOP);
         const auto recording = m_server.StopRecording();
+        // Nothing may still play when the sink changes: a stream that did
+        // not pick a sink would follow it to the next rate.
+        Click(IDC_STOP);
+        ASSERT_TRUE(WaitForSilence(0.1)) << "the stop button did not stop the output";
         const auto span = testsupport::FindTone(recording, Tolerance());
         EXPECT_GE(span.end - span.begin, rate / 2);
         EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, rate), Tolerance()),
@@ -264,7 +267,8 @@ TEST_P(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
     ASSERT_TRUE(m_server.WaitForRecorded(firstClick + 4 * kRate, kPatience));
     const auto recording = m_server.StopRecording();
 
-    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 3.0, Tolerance());
+    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 3.0, Tolerance(),
+                                                   Under().deadlineTolerance);
 }
 
 TEST_P(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)

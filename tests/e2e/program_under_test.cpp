@@ -37,8 +37,11 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     windows.exactDialogUnits = false;
     windows.tolerance = 4.0f / 32768.0f;
     // Wine's wave-out path holds about a tenth of a second before the sink
-    // hears the first sample.
+    // hears the first sample, and its timers and stops run through more
+    // threads, which a loaded machine delays (measured up to 0.22 s with both
+    // cores busy). A restarted deadline would still be a second late.
     windows.durationTolerance = 0.25;
+    windows.deadlineTolerance = 0.35;
     // Wine's winhlp32 starts and asks where the missing file is, titled so.
     windows.helpViewerTitle = "ERROR";
     return {windows};

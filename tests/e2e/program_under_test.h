@@ -37,6 +37,9 @@ struct ProgramUnderTest {
     // deadline counts from the click and a stop discards what is queued, so
     // a path that takes longer to deliver its first sample is heard shorter.
     double durationTolerance = 0.06;
+    // How far the end of a timed tone may be from its deadline, counted from
+    // the click; a tenth of a second covers dating the click by sink blocks.
+    double deadlineTolerance = 0.1;
     // Empty where no viewer for the classic help files exists (Linux) and F1
     // ends in the program's own report that help cannot start; otherwise the
     // title of the window in which the platform's viewer reports that no

@@ -9,8 +9,6 @@
 #include <utility>
 #include <vector>
 
-class CDialog;
-
 namespace afx {
 
 struct WindowImpl {

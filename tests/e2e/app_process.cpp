@@ -27,7 +27,7 @@ AppProcess::~AppProcess()
 }
 
 bool AppProcess::Start(const std::string& exe, const std::map<std::string, std::string>& env,
-                       const std::string& stderrPath, std::string* error)
+                       const std::string& stderrPath, std::string* error, const std::vector<std::string>& args)
 {
     m_stderrPath = stderrPath;
     m_status.reset();
@@ -44,8 +44,12 @@ bool AppProcess::Start(const std::string& exe, const std::map<std::string, std::
     for (auto& entry : entries)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::string path = exe;
-    char* argv[] = {path.data(), nullptr};
+    std::vector<std::string> words{exe};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
 
     const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (err < 0) {
@@ -63,7 +67,7 @@ bool AppProcess::Start(const std::string& exe, const std::map<std::string, std::
         dup2(devnull, 0);
         dup2(devnull, 1);
         dup2(err, 2);
-        execve(argv[0], argv, envp.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(err);

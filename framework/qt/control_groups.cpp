@@ -18,9 +18,8 @@ QRect Bounds(const DialogItemTemplate& item)
     return {item.x, item.y, item.cx, item.cy};
 }
 
-// The smallest group box wholly around control `i`, if any. Boxes stay in
-// the window: the platform draws one box inside another as two frames side
-// by side in the z-order, and so do we.
+// The smallest group box wholly around control `i`, if any. A box inside a
+// box stays where it is, a sibling, as on the platform.
 QGroupBox* EnclosingBox(const DialogTemplate& tmpl, const std::vector<QWidget*>& widgets, std::size_t i)
 {
     if (qobject_cast<QGroupBox*>(widgets[i]) != nullptr)
@@ -72,17 +71,28 @@ void DescribeMembers(QGroupBox* box)
 
 void GroupControls(const DialogTemplate& tmpl, const std::vector<QWidget*>& widgets)
 {
+    // What is left in the window, in template order, a box standing where
+    // its first control stood: the order a screen reader reads the dialog
+    // in, which is also the tab order.
+    std::vector<QWidget*> readingOrder;
     std::vector<QGroupBox*> boxes;
     for (std::size_t i = 0; i < widgets.size(); ++i) {
-        QGroupBox* box = EnclosingBox(tmpl, widgets, i);
-        if (box == nullptr)
-            continue;
-        MoveInto(widgets[i], box);
-        if (std::find(boxes.begin(), boxes.end(), box) == boxes.end())
-            boxes.push_back(box);
+        QWidget* place = widgets[i];
+        if (QGroupBox* box = EnclosingBox(tmpl, widgets, i)) {
+            MoveInto(widgets[i], box);
+            if (std::find(boxes.begin(), boxes.end(), box) == boxes.end())
+                boxes.push_back(box);
+            place = box;
+        }
+        if (std::find(readingOrder.begin(), readingOrder.end(), place) == readingOrder.end())
+            readingOrder.push_back(place);
     }
     for (QGroupBox* box : boxes)
         DescribeMembers(box);
+    // Raising restacks the window's children into that order. Stacking shows
+    // only where siblings overlap, and the boxes now hold what lay in them.
+    for (QWidget* w : readingOrder)
+        w->raise();
 }
 
 } // namespace afx

@@ -53,8 +53,7 @@ void EditControl::Paste(QClipboard::Mode mode)
     if (isReadOnly())
         return;
     const QString text = FirstLine(QGuiApplication::clipboard()->text(mode));
-    // As Qt's own paste: nothing to paste leaves the text alone, but replaces
-    // a selection.
+    // As Qt's own paste does, an empty one still deletes a selection.
     if (!text.isEmpty() || hasSelectedText())
         insert(text);
 }

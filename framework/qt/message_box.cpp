@@ -25,8 +25,8 @@ int AfxMessageBox(std::u16string_view text, UINT nType, CWnd* ownerWnd)
         owner = afx::WindowImpl::WidgetOf(AfxGetApp()->m_pMainWnd);
     const QMessageBox::Icon icon = (nType & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon;
     QMessageBox box(icon, afx::ToQString(AfxGetAppName()), afx::ToQString(text), QMessageBox::Ok, owner);
-    // The platform labels the button in the system's language; on the
-    // Chinese systems this program speaks to, that is this.
+    // The platform labels the button in the system's language, which for
+    // this program's users is Chinese.
     box.button(QMessageBox::Ok)->setText(QStringLiteral(u"确定"));
     if (nType & MB_SYSTEMMODAL)
         box.setWindowModality(Qt::ApplicationModal);

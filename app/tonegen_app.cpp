@@ -1,10 +1,16 @@
 #include "tonegen_app.h"
 
 #include "tonegen_dlg.h"
+#include "tonegen_version.h"
 
 #include <array>
 
 CToneGenApp theApp;
+
+CToneGenApp::CToneGenApp()
+{
+    SetAppID(tonegen::kAppId);
+}
 
 const AFX_MSGMAP* CToneGenApp::GetThisMessageMap()
 {

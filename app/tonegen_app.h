@@ -5,6 +5,7 @@
 // The application: runs the generator's dialog and ends with it.
 class CToneGenApp : public CWinApp {
   public:
+    CToneGenApp();
     BOOL InitInstance() override;
 
     static const AFX_MSGMAP* GetThisMessageMap();

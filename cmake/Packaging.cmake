@@ -4,10 +4,10 @@ include(${PROJECT_SOURCE_DIR}/cmake/Version.cmake)
 
 # Debian expects every package to state its licence at this path.
 set(tonegen_copyright ${PROJECT_BINARY_DIR}/copyright)
-file(WRITE ${tonegen_copyright} [=[
+string(CONFIGURE [=[
 Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: tonegen
-Upstream-Contact: tonegen project <tonegen@localhost>
+Upstream-Contact: @TONEGEN_CONTACT@
 
 Files: *
 Copyright: 2026 tonegen project
@@ -31,20 +31,39 @@ License: MIT
  LIABILITY, WHETHER IN AN ACTION OF CONTRACT, TORT OR OTHERWISE, ARISING FROM,
  OUT OF OR IN CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN
  THE SOFTWARE.
-]=])
+]=] copyright_text @ONLY)
+file(WRITE ${tonegen_copyright} "${copyright_text}")
 install(FILES ${tonegen_copyright} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The manual page and the changelog, compressed as Debian ships them: at the
+# highest level, without a name or time stamp, so rebuilds do not differ.
+configure_file(${PROJECT_SOURCE_DIR}/docs/tonegen.1.in ${PROJECT_BINARY_DIR}/tonegen.1 @ONLY)
+set(tonegen_gzipped)
+foreach(doc ${PROJECT_BINARY_DIR}/tonegen.1 ${PROJECT_SOURCE_DIR}/docs/changelog)
+  get_filename_component(name ${doc} NAME)
+  set(out ${PROJECT_BINARY_DIR}/${name}.gz)
+  add_custom_command(OUTPUT ${out} COMMAND sh -c "gzip -9nc \"$1\" > \"$2\"" sh ${doc} ${out}
+                     DEPENDS ${doc} VERBATIM)
+  list(APPEND tonegen_gzipped ${out})
+endforeach()
+add_custom_target(tonegen_docs ALL DEPENDS ${tonegen_gzipped})
+install(FILES ${PROJECT_BINARY_DIR}/tonegen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# A package versioned without a Debian revision is native, whose changelog
+# Debian names changelog.gz.
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tonegen)
 set(CPACK_PACKAGE_VERSION ${tonegen_VERSION})
 set(CPACK_PACKAGE_VENDOR "tonegen project")
-set(CPACK_PACKAGE_CONTACT "tonegen project <tonegen@localhost>")
+set(CPACK_PACKAGE_CONTACT "${TONEGEN_CONTACT}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The version note in the binary is an allocated section, so stripping keeps it.
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "tonegen project <tonegen@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TONEGEN_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TONEGEN_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # CPack puts the project's DESCRIPTION on the summary line; this is the body.
@@ -54,12 +73,17 @@ One fixed dialog, in Simplified Chinese: pick one of eight sample rates
 in seconds, and start continuous output or output that stops by itself.
 The one-second table loops seamlessly, sample for sample, for checking
 speakers and cables, tuning, lab work and teaching.]=])
-# Qt, PortAudio and the C++ runtime come from dpkg-shlibdeps. The dialog's
-# layout is drawn for a Song/Ming face, which no shared library pulls in.
+# Qt, PortAudio and the C++ runtime come from dpkg-shlibdeps. What they load
+# at run time, no shared library pulls in: the Song/Ming face the dialog's
+# layout is drawn for, and Qt's Wayland platform, without which the program
+# aborts before showing anything on a desktop that offers only Wayland (Qt
+# brings its X11 platform itself).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-arphic-uming")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-arphic-uming, qt6-wayland")
 # PortAudio reaches the desktop's sound server through ALSA's pulse plugin.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, libasound2-plugins")
+# Qt's translations put its own texts (a field's context menu) in Chinese;
+# the program works without them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, libasound2-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -8,6 +8,11 @@
 # icon, so launchers and software centres can tie the three together.
 set(TONEGEN_APP_ID "org.tonegen.ToneGen")
 
+# Who answers for the program: the package's maintainer, the upstream
+# contact, the signature of the changelog.
+set(TONEGEN_CONTACT "tonegen project <team@tonegen.org>")
+set(TONEGEN_HOMEPAGE "https://tonegen.org/")
+
 # The dialog is written in Simplified Chinese only; BCP 47 form, as in
 # AppStream's xml:lang and the embedded version line.
 set(TONEGEN_LANGUAGE "zh-CN")

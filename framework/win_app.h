@@ -7,6 +7,7 @@
 #include "message_map.h"
 
 #include <string>
+#include <string_view>
 
 class CWnd;
 
@@ -36,6 +37,12 @@ class CWinApp : public CCmdTarget {
 
     // The program's full path with its extension replaced by ".HLP".
     std::u16string m_pszHelpFilePath;
+
+    // The id the desktop knows the application by (its desktop entry's name),
+    // so that the desktop can tie the windows to the menu entry and icon.
+    // Empty: the desktop guesses from the program's name.
+    void SetAppID(std::u16string_view id) { m_pszAppID = id; }
+    std::u16string m_pszAppID;
 
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }

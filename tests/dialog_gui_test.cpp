@@ -12,16 +12,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -40,6 +45,8 @@ class DialogGui : public testsupport::GeneratorTest {
     }
 
     QWidget* Focus() const { return QApplication::focusWidget(); }
+    // Every control, those inside group boxes included.
+    QList<QWidget*> Controls() const { return Window(m_dlg)->findChildren<QWidget*>(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Focus(), key, mods); }
     static void Press(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, w->height() / 2)); }
     int FocusId() const
@@ -56,18 +63,19 @@ TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)
 {
     ASSERT_EQ(Window(m_dlg)->screen()->logicalDotsPerInchY(), 96);
     EXPECT_EQ(Window(m_dlg)->size(), QSize(694, 500));
-    const QObjectList children = Window(m_dlg)->children();
-    std::vector<QWidget*> widgets;
-    for (QObject* child : children) {
-        if (auto* w = qobject_cast<QWidget*>(child))
-            widgets.push_back(w);
-    }
-    ASSERT_EQ(widgets.size(), g_toneGenDialogTemplate.items.size());
-    for (std::size_t i = 0; i < widgets.size(); ++i) {
-        const DialogItemTemplate& item = g_toneGenDialogTemplate.items[i];
-        EXPECT_EQ(widgets[i]->geometry(), QRect(2 * item.x, 2 * item.y, 2 * item.cx, 2 * item.cy))
-            << "control " << i + 1;
-    }
+    // Where each control sits in the window, whichever box holds it.
+    std::vector<QRect> placed;
+    for (QWidget* w : Controls())
+        placed.emplace_back(w->mapTo(Window(m_dlg), QPoint(0, 0)), w->size());
+    std::vector<QRect> expected;
+    for (const DialogItemTemplate& item : g_toneGenDialogTemplate.items)
+        expected.emplace_back(2 * item.x, 2 * item.y, 2 * item.cx, 2 * item.cy);
+    const auto byPosition = [](const QRect& a, const QRect& b) {
+        return std::tuple(a.y(), a.x(), a.height(), a.width()) < std::tuple(b.y(), b.x(), b.height(), b.width());
+    };
+    std::sort(placed.begin(), placed.end(), byPosition);
+    std::sort(expected.begin(), expected.end(), byPosition);
+    EXPECT_EQ(placed, expected);
 }
 
 // Clicks delivered to the window, as the platform delivers them, reach the
@@ -76,7 +84,10 @@ TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)
 TEST_F(DialogGui, ClicksReachControlsInsideGroupBoxes)
 {
     QWindow* window = Window(m_dlg)->windowHandle();
-    const auto centre = [&](int id) { return Widget(m_dlg, id)->geometry().center(); };
+    const auto centre = [&](int id) {
+        QWidget* w = Widget(m_dlg, id);
+        return w->mapTo(Window(m_dlg), w->rect().center());
+    };
     QTest::mouseClick(window, Qt::LeftButton, {}, centre(IDC_RATE_48000));
     EXPECT_EQ(g_sampleRate, 48000u);
     EXPECT_TRUE(static_cast<QRadioButton*>(Widget(m_dlg, IDC_RATE_48000))->isChecked());
@@ -90,8 +101,8 @@ TEST_F(DialogGui, ClicksReachControlsInsideGroupBoxes)
 TEST_F(DialogGui, LabelsBreakWhereTheirSpacesSay)
 {
     std::vector<std::vector<std::u16string>> lines;
-    for (QObject* child : Window(m_dlg)->children()) {
-        if (auto* text = dynamic_cast<afx::StaticText*>(child))
+    for (QWidget* control : Controls()) {
+        if (auto* text = dynamic_cast<afx::StaticText*>(control))
             lines.push_back(text->lines());
     }
     const std::vector<std::vector<std::u16string>> expected{
@@ -214,22 +225,134 @@ TEST_F(DialogGui, EscapeEndsTheDialogWithCancelAndLeavesNoStream)
     m_dlg.m_playing = false;
 }
 
-TEST_F(DialogGui, NumberFieldsRefuseNonDigitsTypedOrPasted)
+// What a screen reader gets from Qt's accessibility interfaces, the same
+// ones its AT-SPI bridge serves: every text readable, every control named,
+// and each control tied to the box around it and to the label beside it.
+TEST_F(DialogGui, ScreenReadersHearTheTextsAndWhereEachControlBelongs)
+{
+    const auto a11y = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+    const auto related = [](QAccessibleInterface* iface, QAccessible::Relation relation) {
+        std::vector<QAccessibleInterface*> targets;
+        for (const auto& [target, kind] : iface->relations(relation))
+            targets.push_back(target);
+        return targets;
+    };
+    const auto contains = [](const std::vector<QAccessibleInterface*>& v, QAccessibleInterface* x) {
+        return std::find(v.begin(), v.end(), x) != v.end();
+    };
+
+    std::vector<QAccessibleInterface*> labels;
+    for (QWidget* control : Controls()) {
+        if (dynamic_cast<afx::StaticText*>(control) != nullptr)
+            labels.push_back(a11y(control));
+    }
+    ASSERT_EQ(labels.size(), 3u);
+    const QString spoken[] = {QStringLiteral(u"常见声卡支持的 采样频率 单位：Hz"),
+                              QStringLiteral(u"范围：1Hz——20KHz 单位：Hz"),
+                              QStringLiteral(u"范围：1秒——5小时 单位：秒（S）")};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        EXPECT_EQ(labels[i]->role(), QAccessible::StaticText);
+        EXPECT_EQ(labels[i]->text(QAccessible::Name), spoken[i]) << "runs of spaces are read as one";
+    }
+
+    // Fields: named by their box, labelled by the range and unit beside them.
+    const std::pair<int, QString> fields[] = {{IDC_FREQUENCY, QStringLiteral(u"设置输出频率")},
+                                              {IDC_DURATION, QStringLiteral(u"设置定时输出持续时间")}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        QAccessibleInterface* field = a11y(Widget(m_dlg, fields[i].first));
+        EXPECT_EQ(field->role(), QAccessible::EditableText);
+        EXPECT_EQ(field->text(QAccessible::Name), fields[i].second);
+        EXPECT_TRUE(contains(related(field, QAccessible::Label), labels[i + 1]));
+        EXPECT_TRUE(contains(related(labels[i + 1], QAccessible::Labelled), field));
+        EXPECT_EQ(field->parent()->text(QAccessible::Name), fields[i].second);
+    }
+
+    // The two start buttons share a name and are told apart by their boxes.
+    const std::pair<int, QString> starts[] = {{IDC_START_CONTINUOUS, QStringLiteral(u"连续输出时")},
+                                              {IDC_START_TIMED, QStringLiteral(u"定时输出时")}};
+    for (const auto& [id, box] : starts) {
+        QAccessibleInterface* button = a11y(Widget(m_dlg, id));
+        EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral(u"开始输出"));
+        EXPECT_EQ(button->text(QAccessible::Description), box);
+        EXPECT_EQ(button->parent()->role(), QAccessible::Grouping);
+        EXPECT_EQ(button->parent()->text(QAccessible::Name), box);
+    }
+
+    // The rates: one group, named by its box, each heard with its unit.
+    QAccessibleInterface* rates = a11y(Widget(m_dlg, IDC_RATE_22050))->parent();
+    EXPECT_EQ(rates->role(), QAccessible::Grouping);
+    EXPECT_EQ(rates->text(QAccessible::Name), QStringLiteral(u"选择声卡采样频率"));
+    int radios = 0;
+    for (int i = 0; i < rates->childCount(); ++i) {
+        QAccessibleInterface* child = rates->child(i);
+        if (child->role() != QAccessible::RadioButton)
+            continue;
+        ++radios;
+        EXPECT_TRUE(contains(related(child, QAccessible::Label), rates));
+        EXPECT_TRUE(child->text(QAccessible::Description).endsWith(u"Hz"));
+    }
+    EXPECT_EQ(radios, 8);
+    // The dialog reads in tab order, each box where its first control is.
+    QAccessibleInterface* dialog = a11y(Window(m_dlg));
+    ASSERT_EQ(dialog->childCount(), 7);
+    EXPECT_EQ(dialog->child(0), rates);
+    EXPECT_EQ(dialog->child(1), a11y(Widget(m_dlg, IDC_FREQUENCY))->parent());
+    EXPECT_EQ(dialog->child(6), a11y(Widget(m_dlg, IDC_EXIT)));
+}
+
+// The platform's number style filters what is typed, not what arrives whole:
+// a paste goes in as it is and the data exchange judges it.
+TEST_F(DialogGui, NumberFieldsFilterTypingButPastesReachTheExchange)
 {
     auto* frequency = static_cast<QLineEdit*>(Widget(m_dlg, IDC_FREQUENCY));
     QTest::keyClicks(frequency, "4a4-0 ");
     EXPECT_EQ(frequency->text(), "440");
-    EXPECT_EQ(m_dlg.m_frequency, 440u);
-    QGuiApplication::clipboard()->setText("12x");
-    frequency->selectAll();
-    QTest::keySequence(frequency, QKeySequence::Paste);
-    EXPECT_EQ(frequency->text(), "440");
-    QGuiApplication::clipboard()->setText("880");
-    frequency->selectAll();
-    QTest::keySequence(frequency, QKeySequence::Paste);
-    EXPECT_EQ(frequency->text(), "880");
-    EXPECT_EQ(m_dlg.m_frequency, 880u);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral(u"5五x６0"));
+    QApplication::sendEvent(frequency, &commit);
+    EXPECT_EQ(frequency->text(), "44050") << "an input method's commit is typing too";
+    EXPECT_EQ(m_dlg.m_frequency, 44050u);
+
+    const auto paste = [&](const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        frequency->selectAll();
+        QTest::keySequence(frequency, QKeySequence::Paste);
+    };
+    paste(" 440 ");
+    EXPECT_EQ(frequency->text(), " 440 ");
+    EXPECT_EQ(m_dlg.m_frequency, 440u) << "blanks around the number are allowed";
+    paste("-1");
+    EXPECT_EQ(m_dlg.m_frequency, 4294967295u) << "read signed, taken unsigned";
+    paste("880\r\nsecond line");
+    EXPECT_EQ(frequency->text(), "880") << "a single-line field takes the first line";
     EXPECT_TRUE(m_boxes.Seen().empty());
+
+    paste("12a3");
+    ASSERT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_dlg.m_frequency, 880u);
+    EXPECT_EQ(Window(m_dlg)->focusWidget(), frequency);
+    EXPECT_EQ(frequency->selectedText(), "12a3");
+
+    // The context menu speaks Chinese, and its paste is the same paste.
+    QGuiApplication::clipboard()->setText("330\nx");
+    frequency->selectAll();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(4, 4), frequency->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(frequency, &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const auto actions = menu->actions();
+    const auto pasteAction = std::find_if(actions.begin(), actions.end(),
+                                          [](const QAction* a) { return a->text().startsWith(u"粘贴(&P)"); });
+    ASSERT_NE(pasteAction, actions.end());
+    (*pasteAction)->trigger();
+    menu->close();
+    EXPECT_EQ(frequency->text(), "330");
+
+    // Text set through the accessibility interface is judged like a paste.
+    m_boxes.Clear();
+    QAccessible::queryAccessibleInterface(frequency)->setText(QAccessible::Value, "+0");
+    EXPECT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_dlg.m_frequency, 330u);
 }
 
 TEST_F(DialogGui, BadFieldPromptsOwnedByTheDialogThenSelectsTheField)
@@ -242,6 +365,7 @@ TEST_F(DialogGui, BadFieldPromptsOwnedByTheDialogThenSelectsTheField)
     EXPECT_EQ(box.icon, QMessageBox::Warning);
     EXPECT_EQ(box.title, QApplication::applicationName()) << "captioned with the program file's name";
     EXPECT_EQ(box.parent, Window(m_dlg));
+    EXPECT_EQ(box.okText, QStringLiteral(u"确定"));
     // The focus goes back to the field; the dialog takes it again as soon as
     // it is reactivated after the box.
     auto* duration = static_cast<QLineEdit*>(Widget(m_dlg, IDC_DURATION));

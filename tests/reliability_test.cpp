@@ -161,15 +161,24 @@ TEST_F(Reliability, ServerLostMidToneLeavesTheDialogResponsiveAndTheNextStartPla
 TEST_F(Reliability, HostileFieldContentsEndInDefinedOutcomes)
 {
     auto* frequency = static_cast<QLineEdit*>(testsupport::Widget(m_dlg, IDC_FREQUENCY));
-    QGuiApplication::clipboard()->setText(QString(10000, u'7'));
-    frequency->selectAll();
-    frequency->paste();
-    EXPECT_EQ(frequency->text().size(), 10000);
+    const auto paste = [&](const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        frequency->selectAll();
+        frequency->paste();
+        EXPECT_TRUE(frequency->text() == text) << "a paste goes in whole";
+    };
+    paste(QString(10000, u'7'));
     EXPECT_EQ(m_dlg.m_frequency, 2147483647u) << "31 digits read, saturated";
-    QGuiApplication::clipboard()->setText(QString(10000, u'x'));
-    frequency->selectAll();
-    frequency->paste();
-    EXPECT_EQ(frequency->text().size(), 10000) << "non-digits are refused";
+    paste(QString(10000, u'x'));
+    EXPECT_EQ(m_boxes.Seen().size(), 1u);
+    EXPECT_EQ(m_dlg.m_frequency, 2147483647u);
+    // Only the first 31 characters are judged.
+    m_boxes.Clear();
+    paste(QString(31, u'8') + QString(9969, u'x'));
+    EXPECT_TRUE(m_boxes.Seen().empty());
+    paste(QString(30, u'8') + QString(9970, u'x'));
+    EXPECT_EQ(m_boxes.Seen().size(), 1u);
+    m_boxes.Clear();
 
     const std::pair<const char16_t*, std::uint32_t> frequencies[] = {{u"-1", 4294967295u},
                                                                      {u"-2147483648", 2147483648u},

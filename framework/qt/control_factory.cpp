@@ -1,6 +1,8 @@
 #include "control_factory.h"
 
+#include "control_groups.h"
 #include "dialog_manager.h"
+#include "edit_control.h"
 #include "static_text.h"
 #include "window_impl.h"
 
@@ -8,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -17,6 +18,7 @@
 
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 namespace afx {
 
@@ -105,12 +107,8 @@ QWidget* MakeButton(const DialogItemTemplate& item, QWidget& parent)
 
 QWidget* MakeEdit(const DialogItemTemplate& item, QWidget& parent)
 {
-    auto* edit = new QLineEdit(ToQString(item.text), &parent);
+    auto* edit = new EditControl(ToQString(item.text), (item.style & ES_NUMBER) != 0, &parent);
     edit->setFrame((item.style & WS_BORDER) != 0);
-    if (item.style & ES_NUMBER) {
-        // Refuses non-digits whether typed or pasted.
-        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-    }
     return edit;
 }
 
@@ -139,17 +137,17 @@ void Connect(QWidget* widget, CWnd& control)
     }
 }
 
-// Group boxes and static texts are transparent to the mouse on the platform,
-// so a control inside a group box gets its clicks even though the box,
-// coming later in the template, lies above it.
+// Static texts are transparent to the mouse on the platform. So are group
+// boxes; here each holds the controls inside it (see control_groups.h), and
+// passes a click on its empty part on to the dialog.
 bool TransparentToMouse(const QWidget* widget)
 {
-    return qobject_cast<const QGroupBox*>(widget) != nullptr || dynamic_cast<const StaticText*>(widget) != nullptr;
+    return dynamic_cast<const StaticText*>(widget) != nullptr;
 }
 
 Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* widget)
 {
-    if (TransparentToMouse(widget))
+    if (TransparentToMouse(widget) || qobject_cast<const QGroupBox*>(widget) != nullptr)
         return Qt::NoFocus;
     return (item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
 }
@@ -159,14 +157,22 @@ Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* wid
 void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, WindowImpl& impl)
 {
     const DialogUnits du(window.font());
-    auto* manager = new DialogManager(&window);
-    QWidget* previousTabStop = nullptr;
+    std::vector<QWidget*> widgets;
     for (const DialogItemTemplate& item : tmpl.items) {
         QWidget* widget = MakeControl(item, window);
         widget->setGeometry(du.X(item.x), du.Y(item.y), du.X(item.cx), du.Y(item.cy));
+        widget->setVisible((item.style & WS_VISIBLE) != 0);
+        widgets.push_back(widget);
+    }
+    GroupControls(tmpl, widgets);
+
+    auto* manager = new DialogManager(&window);
+    QWidget* previousTabStop = nullptr;
+    for (std::size_t i = 0; i < widgets.size(); ++i) {
+        const DialogItemTemplate& item = tmpl.items[i];
+        QWidget* widget = widgets[i];
         widget->setFocusPolicy(FocusPolicyOf(item, widget));
         widget->setAttribute(Qt::WA_TransparentForMouseEvents, TransparentToMouse(widget));
-        widget->setVisible((item.style & WS_VISIBLE) != 0);
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previousTabStop != nullptr)
                 QWidget::setTabOrder(previousTabStop, widget);

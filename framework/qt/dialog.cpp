@@ -7,9 +7,12 @@
 #include "window_impl.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
+#include <QTranslator>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -32,6 +35,19 @@ void CentreInWorkArea(QWidget& window)
     window.move(origin.x, origin.y);
 }
 
+// Qt's own texts in a dialog (a field's context menu, say) speak the
+// framework's language, Chinese (PRC), wherever Qt's translations are
+// installed. Once per application.
+void UseQtTranslation()
+{
+    static QPointer<QTranslator> s_translator;
+    if (s_translator != nullptr)
+        return;
+    s_translator = new QTranslator(QCoreApplication::instance());
+    if (s_translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(s_translator);
+}
+
 } // namespace
 
 CDialog::CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd) : m_template(tmpl), m_pParentWnd(pParentWnd) {}
@@ -43,6 +59,7 @@ CDialog::~CDialog()
 
 void CDialog::CreateDialogWindow()
 {
+    UseQtTranslation();
     auto* window = new afx::DialogWindow(this, WindowImpl::WidgetOf(m_pParentWnd));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(afx::ToQString(m_template.caption));

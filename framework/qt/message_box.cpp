@@ -4,6 +4,7 @@
 #include "win_app.h"
 #include "window_impl.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -21,6 +22,9 @@ int AfxMessageBox(std::u16string_view text, UINT nType, CWnd* ownerWnd)
         owner = afx::WindowImpl::WidgetOf(AfxGetApp()->m_pMainWnd);
     const QMessageBox::Icon icon = (nType & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon;
     QMessageBox box(icon, afx::ToQString(AfxGetAppName()), afx::ToQString(text), QMessageBox::Ok, owner);
+    // The platform labels the button in the system's language, which for
+    // this program's users is Chinese.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral(u"确定"));
     if (nType & MB_SYSTEMMODAL)
         box.setWindowModality(Qt::ApplicationModal);
     box.exec();

@@ -66,18 +66,23 @@ std::vector<std::u16string> WrapStaticText(std::u16string_view text, int maxWidt
     return lines;
 }
 
-StaticText::StaticText(const QString& text, QWidget* parent) : QWidget(parent), m_text(text) {}
+StaticText::StaticText(const QString& text, QWidget* parent) : QLabel(parent)
+{
+    // The platform's static control shows markup as it is.
+    setTextFormat(Qt::PlainText);
+    setText(text);
+}
 
 void StaticText::setText(const QString& text)
 {
-    m_text = text;
-    update();
+    QLabel::setText(text);
+    setAccessibleName(text.simplified());
 }
 
 std::vector<std::u16string> StaticText::lines() const
 {
     const QFontMetrics metrics(font());
-    return WrapStaticText(FromQString(m_text), width(),
+    return WrapStaticText(FromQString(text()), width(),
                           [&metrics](std::u16string_view part) { return metrics.horizontalAdvance(ToQString(part)); });
 }
 

@@ -5,8 +5,11 @@
 // whole run at the break; a word wider than the box is split where it must.
 // Texts written for that control rely on it, using runs of spaces to push
 // each part onto a line of its own.
+//
+// It is a QLabel so that screen readers meet it as Qt's own labels: role
+// label, and, given a buddy, the label of that control.
 
-#include <QWidget>
+#include <QLabel>
 
 #include <functional>
 #include <string_view>
@@ -19,20 +22,18 @@ namespace afx {
 std::vector<std::u16string> WrapStaticText(std::u16string_view text, int maxWidth,
                                            const std::function<int(std::u16string_view)>& width);
 
-class StaticText : public QWidget {
+class StaticText : public QLabel {
   public:
     StaticText(const QString& text, QWidget* parent);
 
-    QString text() const { return m_text; }
+    // Also what screen readers read: the text with each run of spaces, which
+    // only breaks its lines, read as one space rather than a long pause.
     void setText(const QString& text);
     // The lines as currently laid out, for inspection.
     std::vector<std::u16string> lines() const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-
-  private:
-    QString m_text;
 };
 
 } // namespace afx

@@ -21,6 +21,9 @@ int AfxWinMain(int argc, char** argv)
     if (app == nullptr)
         return 1;
     app->m_pszHelpFilePath = afx::HelpFilePath(afx::FromQString(QCoreApplication::applicationFilePath()));
+    // On Wayland this is the window's app id.
+    if (!app->m_pszAppID.empty())
+        QGuiApplication::setDesktopFileName(afx::ToQString(app->m_pszAppID));
     if (app->InitInstance()) {
         // An application that keeps running after initialisation has a
         // main window whose life is the message loop's.

@@ -112,6 +112,17 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
             m_x.Type(text);
     }
 
+    // Into the field, everything selected, then Ctrl+V, the clipboard
+    // holding `text`.
+    void PasteInto(int id, const std::string& text)
+    {
+        ASSERT_TRUE(m_x.OwnSelection("CLIPBOARD", text));
+        Click(id);
+        m_x.Key(XK_Home);
+        m_x.Key(XK_End, {XK_Shift_L});
+        m_x.Key(XK_v, {XK_Control_L});
+    }
+
     std::set<e2e::Window> TopLevels()
     {
         const auto mapped = m_x.MappedTopLevels();
@@ -287,6 +298,35 @@ TEST_P(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)
     EXPECT_EQ(testsupport::CompareWithTable(recording, testsupport::FindTone(recording, Tolerance()),
                                             testsupport::ExpectedTable(1000, 22050), Tolerance()),
               "");
+}
+
+// The number style filters typed characters only: a paste reaches the field
+// whole and is read as the data exchange reads it.
+TEST_P(Program, PastesPassTheDigitFilterAndAreReadByTheExchange)
+{
+    constexpr unsigned kRate = 22050;
+    ASSERT_NO_FATAL_FAILURE(Launch(kRate));
+    const auto enterPlays = [&](std::uint32_t hz) {
+        ASSERT_TRUE(WaitForSilence(0.25)) << "changing the frequency did not stop the output";
+        m_server.StartRecording();
+        m_x.Key(XK_Return);
+        ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
+        ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + kRate / 2, kPatience));
+        const auto recording = m_server.StopRecording();
+        EXPECT_EQ(testsupport::CompareWithTable(recording, testsupport::FindTone(recording, Tolerance()),
+                                                testsupport::ExpectedTable(hz, kRate), Tolerance()),
+                  "")
+            << hz << " Hz";
+    };
+    PasteInto(IDC_FREQUENCY, " 440 ");
+    enterPlays(440);
+    PasteInto(IDC_FREQUENCY, "-1");
+    enterPlays(4294967295u);
+    ExpectMessageBoxAfter([&] { PasteInto(IDC_FREQUENCY, "12a3"); });
+    // The field has the focus back, its text selected; typing is filtered.
+    m_x.Focus(m_window);
+    m_x.Type("8a80");
+    enterPlays(880);
 }
 
 TEST_P(Program, F1AsksForHelp)

@@ -6,12 +6,15 @@
 //
 // No window manager runs, so nothing moves windows or hands out focus:
 // where a window appears is where the program put it, and Focus() does the
-// one thing a window manager would have done for us.
+// one thing a window manager would have done for us. Nor does a clipboard
+// manager: the session itself can hold a selection (the clipboard, or the
+// primary selection a middle click pastes) for the program to paste from.
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -33,7 +36,7 @@ struct Point {
 
 class XSession {
   public:
-    XSession() = default;
+    XSession();
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -65,8 +68,8 @@ class XSession {
     Point Size(Window w);
 
     void Focus(Window w);
-    // Left button down and up at a root position.
-    void Click(Point p);
+    // A button (1 left, 2 middle) down and up at a root position.
+    void Click(Point p, unsigned button = 1);
     // Presses and releases `key` while `modifiers` are held.
     void Key(unsigned long keysym, std::initializer_list<unsigned long> modifiers = {});
     // One key per character; letters and digits only.
@@ -74,9 +77,18 @@ class XSession {
     // What a window manager sends when the user clicks the close box.
     void SendDeleteWindow(Window w);
 
+    // Takes the selection `selection` ("CLIPBOARD", "PRIMARY") with `text`,
+    // and serves it as UTF8_STRING or STRING to whoever asks, from a thread
+    // of its own, until the session stops or another client takes it.
+    // Returns once the selection is ours.
+    bool OwnSelection(std::string_view selection, std::string text);
+
   private:
+    class SelectionOwner;
+
     void KeyEvent(unsigned long keysym, bool down);
 
+    std::unique_ptr<SelectionOwner> m_selections;
     pid_t m_xvfb = -1;
     _XDisplay* m_display = nullptr;
     std::string m_displayName;

@@ -14,7 +14,7 @@ MessageBoxAnswerer::MessageBoxAnswerer()
         if (box == nullptr || !box->isVisible())
             return;
         m_seen.push_back({box->windowTitle(), box->text(), box->icon(), box->windowModality() == Qt::ApplicationModal,
-                          box->parentWidget()});
+                          box->parentWidget(), box->button(QMessageBox::Ok)->text()});
         box->button(QMessageBox::Ok)->click();
     });
     m_timer.start();

@@ -17,6 +17,7 @@ struct SeenMessageBox {
     QMessageBox::Icon icon;
     bool applicationModal;
     QWidget* parent;
+    QString okText;
 };
 
 class MessageBoxAnswerer {

@@ -1,0 +1,204 @@
+// The Linux program as the desktop around it meets it: a screen reader
+// reading it over AT-SPI (a session bus of our own, the accessibility bus the
+// reader starts, Qt's bridge on as a running screen reader would have it),
+// and the X primary selection pasted with the middle button. No sound is
+// needed: the program finds no sound server and stays silent.
+
+#include "app_process.h"
+#include "program_under_test.h"
+#include "session_bus.h"
+#include "x_session.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPatience = 10s;
+
+// One object as the screen reader has it.
+struct Accessible {
+    std::string role;
+    std::string name;
+    std::string description;
+    std::string text;
+    std::map<std::string, std::vector<std::string>> relations; // kind -> "role:name" of each target
+    std::string parent;                                        // "role:name"
+    e2e::Point centre;
+};
+
+void Flatten(const QJsonObject& node, const std::string& parent, std::vector<Accessible>& into)
+{
+    Accessible a{node["role"].toString().toStdString(),
+                 node["name"].toString().toStdString(),
+                 node["description"].toString().toStdString(),
+                 node["text"].toString().toStdString(),
+                 {},
+                 parent,
+                 {}};
+    const QJsonObject relations = node["relations"].toObject();
+    for (auto it = relations.begin(); it != relations.end(); ++it) {
+        for (const QJsonValue target : it.value().toArray())
+            a.relations[it.key().toStdString()].push_back(target.toString().toStdString());
+    }
+    const QJsonArray box = node["extents"].toArray();
+    if (box.size() == 4)
+        a.centre = {box[0].toInt() + box[2].toInt() / 2, box[1].toInt() + box[3].toInt() / 2};
+    into.push_back(a);
+    for (const QJsonValue child : node["children"].toArray())
+        Flatten(child.toObject(), a.role + ":" + a.name, into);
+}
+
+class Desktop : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        std::string dir = (std::filesystem::temp_directory_path() / "tonegen-desktop-XXXXXX").string();
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
+        m_dir = dir;
+        ASSERT_EQ(mkdir((m_dir + "/run").c_str(), 0700), 0);
+        std::string error;
+        ASSERT_TRUE(m_x.Start(m_dir + "/xvfb.log", &error)) << error;
+        ASSERT_TRUE(m_bus.Start(m_dir, &error)) << error;
+        ASSERT_TRUE(m_app.Start(e2e::LinuxProgram().front().command,
+                                {{"DISPLAY", m_x.DisplayName()},
+                                 {"QT_QPA_PLATFORM", "xcb"},
+                                 {"WAYLAND_DISPLAY", ""},
+                                 {"XDG_RUNTIME_DIR", m_dir + "/run"},
+                                 {"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()},
+                                 {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
+                                 {"PULSE_SERVER", "unix:" + m_dir + "/no-sound-server"}},
+                                m_dir + "/stderr", &error))
+            << error;
+        const pid_t pid = m_app.Pid();
+        m_window = m_x.WaitForWindow([&](e2e::Window w) { return m_x.Pid(w) == pid; }, kPatience);
+        ASSERT_NE(m_window, e2e::kNoWindow) << "no window appeared; standard error:\n" << m_app.Stderr();
+        m_x.Focus(m_window);
+    }
+
+    void TearDown() override
+    {
+        m_app.Kill();
+        EXPECT_EQ(m_app.Stderr(), "") << "the program wrote to standard error";
+        m_bus.Stop();
+        m_x.Stop();
+        std::filesystem::remove_all(m_dir);
+    }
+
+    // Every object of the program a screen reader reads now, parents first.
+    std::vector<Accessible> Read()
+    {
+        const std::string json = m_dir + "/tree.json";
+        e2e::AppProcess reader;
+        std::string error;
+        EXPECT_TRUE(reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
+                                 {{"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()}, {"DISPLAY", ""}},
+                                 m_dir + "/reader.log", &error))
+            << error;
+        const auto status = reader.WaitForExit(30s);
+        EXPECT_TRUE(status.has_value() && e2e::DescribeStatus(*status) == "exited with status 0")
+            << "the reader failed:\n"
+            << reader.Stderr();
+        std::ifstream in(json);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::vector<Accessible> all;
+        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(bytes)).object(), "", all);
+        return all;
+    }
+
+    static const Accessible* Find(const std::vector<Accessible>& all, const std::string& role, const std::string& name)
+    {
+        for (const Accessible& a : all) {
+            if (a.role == role && a.name == name)
+                return &a;
+        }
+        return nullptr;
+    }
+
+    std::string m_dir;
+    e2e::XSession m_x;
+    e2e::SessionBus m_bus;
+    e2e::AppProcess m_app;
+    e2e::Window m_window = e2e::kNoWindow;
+};
+
+TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
+{
+    const std::vector<Accessible> all = Read();
+
+    std::vector<std::string> labels;
+    for (const Accessible& a : all) {
+        if (a.role == "label")
+            labels.push_back(a.name);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"常见声卡支持的 采样频率 单位：Hz", "范围：1Hz——20KHz 单位：Hz",
+                                                "范围：1秒——5小时 单位：秒（S）"}));
+
+    const Accessible* frequency = Find(all, "text", "设置输出频率");
+    ASSERT_NE(frequency, nullptr) << "no text field named after its box";
+    EXPECT_EQ(frequency->text, "1000");
+    EXPECT_EQ(frequency->parent, "panel:设置输出频率");
+    const auto& labelledBy = frequency->relations.find("labelled-by");
+    ASSERT_NE(labelledBy, frequency->relations.end());
+    EXPECT_NE(std::find(labelledBy->second.begin(), labelledBy->second.end(), "label:范围：1Hz——20KHz 单位：Hz"),
+              labelledBy->second.end());
+
+    std::vector<std::pair<std::string, std::string>> starts; // description, parent
+    int rates = 0;
+    for (const Accessible& a : all) {
+        if (a.role == "push button" && a.name == "开始输出")
+            starts.emplace_back(a.description, a.parent);
+        if (a.role == "radio button" && a.parent == "panel:选择声卡采样频率" && a.description.ends_with("Hz"))
+            ++rates;
+    }
+    EXPECT_EQ(starts, (std::vector<std::pair<std::string, std::string>>{{"连续输出时", "panel:连续输出时"},
+                                                                        {"定时输出时", "panel:定时输出时"}}));
+    EXPECT_EQ(rates, 8) << "the rates are one group named by their box, read with their unit";
+}
+
+// The middle button pastes the primary selection, as it does everywhere on
+// this desktop; like any paste it passes the digit filter and stops at its
+// first line break.
+TEST_F(Desktop, MiddleClickPastesThePrimarySelection)
+{
+    const Accessible* frequency = nullptr;
+    std::vector<Accessible> all = Read();
+    frequency = Find(all, "text", "设置输出频率");
+    ASSERT_NE(frequency, nullptr);
+    const e2e::Point field = frequency->centre;
+
+    // The click lands past the end of "1000", where the paste goes.
+    ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "5\nx"));
+    m_x.Click(field, 2);
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    std::string text;
+    do {
+        all = Read();
+        frequency = Find(all, "text", "设置输出频率");
+        text = frequency != nullptr ? frequency->text : "";
+    } while (text == "1000" && std::chrono::steady_clock::now() < deadline);
+    EXPECT_EQ(text, "10005");
+
+    const auto mapped = m_x.MappedTopLevels();
+    ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "x"));
+    m_x.Click(field, 2);
+    EXPECT_NE(m_x.WaitForNewWindow("tonegen", {mapped.begin(), mapped.end()}, kPatience), e2e::kNoWindow)
+        << "a pasted letter did not bring up the integer prompt";
+}
+
+} // namespace

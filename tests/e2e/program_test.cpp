@@ -5,6 +5,7 @@
 
 #include "app_process.h"
 #include "expected_table.h"
+#include "pipewire_server.h"
 #include "pulse_server.h"
 #include "recording_check.h"
 #include "resource.h"
@@ -333,6 +334,59 @@ TEST_F(Program, CloseBoxStopsOutputAndEnds)
 TEST_F(Program, EscapeStopsOutputAndEnds)
 {
     ExpectCleanExitAfter([&] { m_x.Key(XK_Escape); });
+}
+
+// The sound server dies mid-tone; then every way out of the program ends it
+// within a second, having written a few lines to standard error at most, on
+// PulseAudio and on PipeWire reached through its own ALSA plugin.
+TEST_F(Program, ServerLostMidToneEveryWayOutEndsWithinASecond)
+{
+    testsupport::PipeWireServer pipewire;
+    struct Route {
+        const char* name;
+        testsupport::SinkRecorder& sink;
+        std::function<void()> kill;
+        std::function<bool()> revive;
+    };
+    const Route routes[] = {
+        {"PulseAudio", m_server, [&] { m_server.Kill(); }, [&] { return m_server.Revive(); }},
+        {"PipeWire, ALSA plugin", pipewire, [&] { pipewire.Kill(); }, [&] { return pipewire.Revive(); }}};
+    const std::pair<const char*, std::function<void(e2e::Window)>> ways[] = {
+        {"exit button", [&](e2e::Window) { Click(IDC_EXIT); }},
+        {"close box", [&](e2e::Window w) { m_x.SendDeleteWindow(w); }},
+        {"Escape", [&](e2e::Window) { m_x.Key(XK_Escape); }}};
+    ASSERT_TRUE(m_server.UseRate(22050)) << m_server.Error();
+    for (const Route& route : routes) {
+        // Started only now, so that its ALSA configuration replaces the
+        // system's for the copies that follow.
+        if (&route.sink == &pipewire) {
+            ASSERT_TRUE(pipewire.Start(testsupport::PipeWireServer::Route::AlsaPlugin, 22050)) << pipewire.Error();
+        }
+        for (const auto& [way, end] : ways) {
+            e2e::AppProcess app;
+            const e2e::Window window = StartCopy(app, "stderr-lost");
+            ASSERT_NE(window, e2e::kNoWindow);
+            m_origin = m_x.Origin(window);
+            m_x.Focus(window);
+            route.sink.StartRecording();
+            m_x.Key(XK_Return);
+            ASSERT_TRUE(route.sink.WaitForSound(kPatience)) << route.name << ": Enter started no output";
+            route.sink.StopRecording();
+            route.kill();
+            std::this_thread::sleep_for(500ms);
+            const auto asked = std::chrono::steady_clock::now();
+            end(window);
+            const auto status = app.WaitForExit(kPatience);
+            ASSERT_TRUE(status.has_value()) << route.name << ", " << way << ": the program hung";
+            EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s) << route.name << ", " << way;
+            EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0") << route.name << ", " << way;
+            const std::string text = app.Stderr();
+            EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10)
+                << route.name << ", " << way << ": standard error flooded:\n"
+                << text.substr(0, 2000);
+            ASSERT_TRUE(route.revive()) << route.name;
+        }
+    }
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,6 +45,8 @@ struct Run {
     // sink shows; -1 when unknown.
     long underflows = -1;
     bool exitedCleanly = false;
+    double launchToSoundMs = NAN; // fork to the first non-zero sample at the sink
+    double callToSoundMs = NAN;   // the child's own start call to that sample
 };
 
 void Analyse(const std::vector<float>& rec, Run& run)
@@ -66,6 +69,8 @@ Run RunOnce(testsupport::SinkRecorder& server, const std::string& logDir, const 
         server.StopRecording();
         return run;
     }
+    const bool heard = server.WaitForSound(std::chrono::seconds(5));
+    const auto tHeard = Clock::now();
     const bench::ChildExit ended = child.Wait();
     run.wallS = std::chrono::duration<double>(Clock::now() - t0).count();
     run.cpuS = ended.CpuSeconds();
@@ -78,6 +83,13 @@ Run RunOnce(testsupport::SinkRecorder& server, const std::string& logDir, const 
 
     const std::string log = bench::ReadAll(logPath);
     run.underflows = static_cast<long>(bench::LogField(log, "output underflows: "));
+    if (heard) {
+        run.launchToSoundMs = std::chrono::duration<double, std::milli>(tHeard - t0).count();
+        // The child reports its start call on CLOCK_MONOTONIC, which is the
+        // steady clock here.
+        if (const long long startCall = bench::LogField(log, "start call at monotonic ns: "); startCall > 0)
+            run.callToSoundMs = static_cast<double>(tHeard.time_since_epoch().count() - startCall) / 1e6;
+    }
     if (!run.exitedCleanly || run.nonZero == 0)
         std::fprintf(stderr, "--- output of %s run %d ---\n%s\n---\n", tool.name, index, log.c_str());
     return run;
@@ -130,15 +142,17 @@ int main(int argc, char** argv)
     }
 
     std::printf("\nmedians\n");
-    std::printf("%-8s %4s %8s %8s %10s %12s %9s\n", "tool", "s", "wall s", "cpu s", "peak RSS", "non-zero", "dropouts");
+    std::printf("%-8s %4s %8s %8s %10s %12s %9s %13s %13s\n", "tool", "s", "wall s", "cpu s", "peak RSS", "non-zero",
+                "dropouts", "launch>sound", "call>sound");
     for (std::size_t t = 0; t < tools.size(); ++t) {
         const auto& runs = results[t];
-        std::printf("%-8s %4d %8.2f %8.2f %7.0f kB %12.0f %9.0f\n", tools[t].name, tools[t].seconds,
-                    Median(runs, [](const Run& x) { return x.wallS; }),
-                    Median(runs, [](const Run& x) { return x.cpuS; }),
-                    Median(runs, [](const Run& x) { return x.peakRssKb; }),
-                    Median(runs, [](const Run& x) { return x.nonZero; }),
-                    Median(runs, [](const Run& x) { return x.dropouts; }));
+        std::printf(
+            "%-8s %4d %8.2f %8.2f %7.0f kB %12.0f %9.0f %10.1f ms %10.1f ms\n", tools[t].name, tools[t].seconds,
+            Median(runs, [](const Run& x) { return x.wallS; }), Median(runs, [](const Run& x) { return x.cpuS; }),
+            Median(runs, [](const Run& x) { return x.peakRssKb; }),
+            Median(runs, [](const Run& x) { return x.nonZero; }), Median(runs, [](const Run& x) { return x.dropouts; }),
+            Median(runs, [](const Run& x) { return x.launchToSoundMs; }),
+            Median(runs, [](const Run& x) { return x.callToSoundMs; }));
     }
     const auto perSecond = [&](std::size_t longRun, std::size_t shortRun) {
         return (Median(results[longRun], [](const Run& x) { return x.cpuS; }) -

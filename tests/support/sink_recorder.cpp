@@ -13,6 +13,13 @@ namespace testsupport {
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+
+// The smallest pipe the kernel gives: one page.
+constexpr int kPacedPipeBytes = 4096;
+
+} // namespace
+
 SinkRecorder::~SinkRecorder()
 {
     CloseFifos();
@@ -39,7 +46,7 @@ bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned paced
     // ahead of the reader. Otherwise room for seconds of audio, so a briefly
     // descheduled drainer never makes the sink drop samples. Best effort:
     // the kernel may round or cap either.
-    fcntl(fifo->read_fd, F_SETPIPE_SZ, pacedRate != 0 ? 4096 : 1 << 20);
+    fcntl(fifo->read_fd, F_SETPIPE_SZ, pacedRate != 0 ? kPacedPipeBytes : 1 << 20);
     fifo->paced_rate = pacedRate;
     fifo->paced_from = Clock::now();
     if (!drainer_.joinable()) {
@@ -146,18 +153,19 @@ void SinkRecorder::DrainOnce(int timeout_ms)
     for (auto& [key, fifo] : fifos_) {
         std::size_t allowed = buf.size();
         if (fifo->paced_rate != 0) {
-            fifo->credit += std::chrono::duration<double>(now - fifo->paced_from).count() * fifo->paced_rate;
+            // Credit for at most one pipe's worth: a writer that was idle
+            // banks no more than a device's buffer would have drained, and
+            // a pipe that is briefly empty between two writes loses no time.
+            fifo->credit = std::min(fifo->credit + std::chrono::duration<double>(now - fifo->paced_from).count() *
+                                                       fifo->paced_rate,
+                                    static_cast<double>(kPacedPipeBytes / sizeof(float)));
             fifo->paced_from = now;
             allowed = std::min(allowed, static_cast<std::size_t>(fifo->credit) * sizeof(float));
         }
         while (allowed > 0) {
             ssize_t n = read(fifo->read_fd, buf.data(), allowed);
-            if (n <= 0) {
-                // An idle writer banks no credit: the next burst still
-                // plays at the real rate.
-                fifo->credit = 0;
+            if (n <= 0)
                 break;
-            }
             allowed -= static_cast<std::size_t>(n);
             if (fifo->paced_rate != 0)
                 fifo->credit -= static_cast<double>(n) / sizeof(float);

@@ -3,7 +3,6 @@
 #include "child_process.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace bench {
 
@@ -11,10 +10,7 @@ const char* const SoundRoute::kNames[4] = {"pulseaudio", "pipewire-pulse", "pipe
 
 SoundRoute::~SoundRoute()
 {
-    if (!dir_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    testsupport::RemoveTempDir(dir_);
 }
 
 bool SoundRoute::Start(const std::string& name, unsigned rate)

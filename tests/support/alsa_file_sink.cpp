@@ -43,11 +43,7 @@ void AlsaFileSink::Stop()
 {
     CloseFifos();
     env_.Restore();
-    if (!dir_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-        dir_.clear();
-    }
+    RemoveTempDir(dir_);
 }
 
 } // namespace testsupport

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -153,6 +154,15 @@ std::string MakeTempDir(const std::string& what)
     std::string tmpl = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
     tmpl += "/tonegen-" + what + "-XXXXXX";
     return mkdtemp(tmpl.data()) != nullptr ? tmpl : std::string();
+}
+
+void RemoveTempDir(std::string& dir)
+{
+    if (dir.empty())
+        return;
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    dir.clear();
 }
 
 std::string ReadFile(const std::string& path)

@@ -40,6 +40,8 @@ std::vector<std::string> IsolatedEnvironment(const std::string& dir);
 // A fresh directory under TMPDIR (or /tmp) named after `what`; empty on
 // failure.
 std::string MakeTempDir(const std::string& what);
+// Removes `dir` and all in it, if it is set, and clears it.
+void RemoveTempDir(std::string& dir);
 
 // The whole of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);

@@ -182,11 +182,7 @@ void PipeWireServer::Stop()
         *pid = -1;
     }
     env_.Restore();
-    if (!dir_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-        dir_.clear();
-    }
+    RemoveTempDir(dir_);
 }
 
 } // namespace testsupport

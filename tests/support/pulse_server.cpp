@@ -130,11 +130,7 @@ void PulseServer::Stop()
     }
     rates_.clear();
     env_.Restore();
-    if (!dir_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-        dir_.clear();
-    }
+    RemoveTempDir(dir_);
 }
 
 bool PulseServer::Running() const

@@ -22,10 +22,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -35,16 +34,9 @@ using namespace std::chrono_literals;
 using testsupport::Click;
 using testsupport::Pump;
 
-std::pair<int, std::uint32_t> RateButton(std::uint32_t rate)
+int RateButton(std::uint32_t rate)
 {
-    switch (rate) {
-    case 22050:
-        return {IDC_RATE_22050, rate};
-    case 48000:
-        return {IDC_RATE_48000, rate};
-    default:
-        return {IDC_RATE_96000, 96000};
-    }
+    return rate == 22050 ? IDC_RATE_22050 : rate == 48000 ? IDC_RATE_48000 : IDC_RATE_96000;
 }
 
 double CpuSeconds()
@@ -110,12 +102,12 @@ class SoundStacks : public ::testing::Test {
     {
         ASSERT_TRUE(m_dlg.Create());
         m_open = true;
-        Click(m_dlg, RateButton(rate).first);
+        Click(m_dlg, RateButton(rate));
         ASSERT_EQ(g_sampleRate, rate);
     }
 
-    // Plays a continuous tone into `sink` until its sink has heard `seconds`
-    // of it, and checks it against the table.
+    // Plays a continuous tone until `sink` has heard a quarter of a second
+    // of it, and checks what it heard against the table.
     void ExpectPlaysTheTable(testsupport::SinkRecorder& sink, std::uint32_t rate, const char* route)
     {
         sink.StartRecording();

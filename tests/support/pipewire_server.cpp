@@ -43,7 +43,7 @@ void WriteGraphConfig(const std::string& dir, unsigned rate)
 void WriteAlsaConfig(const std::string& dir)
 {
     const std::string root = TONEGEN_PIPEWIRE_ALSA_DIR;
-    const std::string lib = root + "/usr/lib/x86_64-linux-gnu/alsa-lib";
+    const std::string lib = TONEGEN_PIPEWIRE_ALSA_LIB;
     std::ofstream(dir + "/asound.conf") << "pcm_type.pipewire { lib \"" << lib
                                         << "/libasound_module_pcm_pipewire.so\" }\n"
                                            "ctl_type.pipewire { lib \""

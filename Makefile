@@ -1,28 +1,36 @@
 # The two commands a developer needs: `make run` and `make test`.
 # Each installs missing system packages, configures and builds first.
+# `make windows` cross-builds the Windows program, build-windows/app/tonegen.exe.
 
 PRESETS := default asan tsan
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build bench screenshot package clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+.PHONY: run test deps build windows bench screenshot package clean $(addprefix build-,$(PRESETS) windows) \
+	$(addprefix test-,$(PRESETS) windows)
 
 run: build
 	./build/app/tonegen
 
-test: deps $(addprefix test-,$(PRESETS))
+test: deps $(addprefix test-,$(PRESETS)) test-windows
 
 deps:
 	@scripts/install-deps
 
 build: deps build-default
 
-$(addprefix build-,$(PRESETS)): build-%:
+windows: deps build-windows
+
+$(addprefix build-,$(PRESETS) windows): build-%:
 	cmake --preset $* >/dev/null
 	cmake --build --preset $*
 
 $(addprefix test-,$(PRESETS)): test-%: build-%
 	ctest --preset $*
+
+# The Windows program under Wine, driven by the Linux build's end-to-end cases.
+test-windows: build-windows build-default
+	ctest --preset windows
 
 bench: build
 	bench/run-all
@@ -41,4 +49,4 @@ package: deps
 	@ls build-package/tonegen_*.deb
 
 clean:
-	rm -rf build build-asan build-tsan build-package
+	rm -rf build build-asan build-tsan build-windows build-package

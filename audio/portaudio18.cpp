@@ -20,7 +20,7 @@ struct PortAudioStream {
 
 namespace {
 
-bool IsOutputDevice(long index)
+[[maybe_unused]] bool IsOutputDevice(long index)
 {
     if (index < 0 || index >= Pa_GetDeviceCount())
         return false;
@@ -60,9 +60,13 @@ PaError Pa_Terminate()
 
 PaDeviceID Pa_GetDefaultOutputDeviceID()
 {
+#if !defined(_WIN32)
+    // PortAudio's Windows host reads this variable itself when it lists its
+    // devices; elsewhere nothing does.
     if (const auto recommended = ParseWholeNumber(std::getenv("PA_RECOMMENDED_OUTPUT_DEVICE"));
         recommended && IsOutputDevice(static_cast<long>(*recommended)))
         return static_cast<PaDeviceID>(*recommended);
+#endif
     return ::Pa_GetDefaultOutputDevice();
 }
 
@@ -81,6 +85,8 @@ PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numI
         (numOutputChannels > 0 && outputSampleFormat != paFloat32))
         return paSampleFormatNotSupported;
 
+    // Of PortAudio 19's Windows hosts only DirectSound reads this floor, not
+    // the MME host used here, so it is applied here on every platform.
     const double latency =
         ChooseOutputLatency(numberOfBuffers, framesPerBuffer, sampleRate, std::getenv("PA_MIN_LATENCY_MSEC"));
 

@@ -31,7 +31,8 @@ PaError Pa_Initialize();
 PaError Pa_Terminate();
 
 // The default output device; PA_RECOMMENDED_OUTPUT_DEVICE, when it names a
-// valid output device by index, takes its place. paNoDevice when none exists.
+// valid output device by index, takes its place (on Windows PortAudio's own
+// host sees to that). paNoDevice when none exists.
 PaDeviceID Pa_GetDefaultOutputDeviceID();
 
 // numberOfBuffers 0 lets the library choose its own buffering.

@@ -48,6 +48,10 @@ class CDialog : public CWnd {
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    friend struct afx::WindowImpl;
+
+    // The Qt side builds the window itself; on Win32 the platform's dialog
+    // manager does, from the template.
     void CreateDialogWindow();
     void InitialiseDialog();
 

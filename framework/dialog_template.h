@@ -4,8 +4,13 @@
 // dialog template: the resource files describe dialogs with it and the
 // framework builds the windows from it. Coordinates are in dialog units.
 
+#include "win_types.h"
+
 #include <cstdint>
 #include <span>
+
+// On Windows the styles below come from the platform's own headers.
+#if !defined(_WIN32)
 
 // Window styles.
 constexpr std::uint32_t WS_POPUP = 0x80000000;
@@ -41,6 +46,8 @@ constexpr std::uint32_t BS_TYPEMASK = 0xF;
 constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;
 constexpr std::uint32_t ES_NUMBER = 0x2000;
 constexpr std::uint32_t SS_LEFT = 0x0;
+
+#endif
 
 constexpr int IDC_STATIC = -1;
 

@@ -14,7 +14,10 @@ struct CRect {
 };
 
 CRect GetClientRect(const CWnd& wnd);
+#if !defined(_WIN32)
+// On Windows, the platform's own.
 int GetSystemMetrics(int nIndex);
+#endif
 
 class CPaintDC {
   public:
@@ -24,7 +27,7 @@ class CPaintDC {
     CPaintDC& operator=(const CPaintDC&) = delete;
 
     // The device context handle, as WM_ICONERASEBKGND carries it.
-    WPARAM GetSafeHdc() const { return reinterpret_cast<WPARAM>(this); }
+    WPARAM GetSafeHdc() const;
     void DrawIcon(int x, int y, HICON hIcon);
 
   private:

@@ -10,8 +10,11 @@
 
 class CWnd;
 
-// Help commands and the context numbering of dialog templates.
+// Help commands (the platform defines them on Windows) and the context
+// numbering of dialog templates.
+#if !defined(_WIN32)
 constexpr UINT HELP_CONTEXT = 0x0001;
+#endif
 constexpr std::uint32_t HID_BASE_RESOURCE = 0x20000;
 
 class CWinApp : public CCmdTarget {

@@ -1,9 +1,22 @@
 #pragma once
 
 // The platform's basic types and constants, at their original values, so that
-// application code reads as it was written.
+// application code reads as it was written. On Windows they are the
+// platform's own, from <windows.h>; elsewhere they are defined here.
 
 #include <cstdint>
+
+#if defined(_WIN32)
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#else
 
 using BOOL = int;
 constexpr BOOL TRUE = 1;
@@ -51,7 +64,6 @@ constexpr UINT EN_CHANGE = 0x0300;
 // Command identifiers.
 constexpr UINT IDOK = 1;
 constexpr UINT IDCANCEL = 2;
-constexpr UINT ID_HELP = 0xE146;
 
 constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
@@ -66,3 +78,8 @@ constexpr UINT MB_SYSTEMMODAL = 0x00001000;
 // System metrics.
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
+
+#endif
+
+// The framework's own help command, which the platform does not define.
+constexpr UINT ID_HELP = 0xE146;

@@ -46,6 +46,11 @@ class CWnd : public CCmdTarget {
     static const AFX_MSGMAP* GetThisMessageMap();
 
   protected:
+    // Where every message to this window arrives on its way through the
+    // message map: keeps the message for Default and turns a handler's
+    // std::bad_alloc into the framework's out-of-memory report.
+    LRESULT Deliver(UINT message, WPARAM wParam, LPARAM lParam);
+
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);

@@ -178,7 +178,7 @@ TEST_F(Controller, SecondTimedStartRestartsTheToneButKeepsTheDeadline)
             EXPECT_EQ(Current(), State::Idle);
         },
         200);
-    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 1.5,
+    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 1.5, 0.0f, 0.1,
                                                    0.5 + static_cast<double>(secondClickMs) / 1000.0);
 }
 

@@ -5,6 +5,7 @@
 #include "dialog.h"
 #include "dialog_driver.h"
 #include "message_box_answerer.h"
+#include "probe_dialog.h"
 #include "win_app.h"
 
 #include <gtest/gtest.h>
@@ -17,39 +18,10 @@
 
 namespace {
 
-constexpr int kEditId = 100;
-
-constexpr std::array<DialogItemTemplate, 1> kItems{{
-    {kEditId, u"edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_NUMBER, 0, 10, 10, 60, 14},
-}};
-constexpr DialogTemplate kTemplate{
-    1, WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 100, 60, u"test", u"宋体", 12, 0, false, 1, 0x0804, kItems};
-
-// Records the timer and edit notifications it receives.
-class Probe : public CDialog {
-  public:
-    Probe() : CDialog(kTemplate) {}
-    std::vector<UINT_PTR> timers;
-    int changes = 0;
-
-    static const AFX_MSGMAP* GetThisMessageMap()
-    {
-        static constexpr std::array entries{
-            afx::OnTimerMessage<&Probe::OnTimer>(),
-            afx::OnCommand<&Probe::OnChange>(EN_CHANGE, kEditId),
-        };
-        static constexpr AFX_MSGMAP map{&CDialog::GetThisMessageMap, entries};
-        return &map;
-    }
-    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
-
-    int value = 7;
-
-  protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, kEditId, value); }
-    void OnTimer(UINT_PTR id) { timers.push_back(id); }
-    void OnChange() { ++changes; }
-};
+using testsupport::HelpApp;
+using testsupport::Probe;
+constexpr int kEditId = testsupport::kProbeEditId;
+constexpr const DialogTemplate& kTemplate = testsupport::kProbeTemplate;
 
 class Framework : public ::testing::Test {
   protected:
@@ -129,26 +101,9 @@ TEST_F(Framework, FailedExchangePromptsSelectsTheFieldAndReturnsFalse)
 
 // F1 in a dialog reaches the application as ID_HELP, which asks for the
 // dialog's topic and, with no viewer on this platform, reports the failure.
-class HelpApp : public CWinApp {
-  public:
-    std::vector<std::pair<std::uint32_t, UINT>> requests;
-    void WinHelp(std::uint32_t dwData, UINT nCmd) override
-    {
-        requests.emplace_back(dwData, nCmd);
-        CWinApp::WinHelp(dwData, nCmd);
-    }
-    static const AFX_MSGMAP* GetThisMessageMap()
-    {
-        static constexpr std::array entries{afx::OnCommand<&CWinApp::OnHelp>(0, ID_HELP)};
-        static constexpr AFX_MSGMAP map{&CWinApp::GetThisMessageMap, entries};
-        return &map;
-    }
-    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
-};
-
 TEST_F(Framework, F1AsksForTheDialogsHelpTopicAndReportsTheMissingViewer)
 {
-    HelpApp app;
+    HelpApp app(true);
     app.m_pMainWnd = &m_probe;
     testsupport::MessageBoxAnswerer boxes;
     QWidget* edit = testsupport::Widget(m_probe, kEditId);

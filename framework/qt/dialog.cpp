@@ -3,6 +3,7 @@
 #include "control_factory.h"
 #include "data_exchange.h"
 #include "dialog_window.h"
+#include "placement.h"
 #include "window_impl.h"
 
 #include <QApplication>
@@ -12,14 +13,13 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
-#include <array>
 
 using afx::WindowImpl;
 
 namespace {
 
 // The platform centres an ownerless dialog in the primary screen's work
-// area, halving with truncation, and keeps it inside that area.
+// area.
 void CentreInWorkArea(QWidget& window)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -27,11 +27,9 @@ void CentreInWorkArea(QWidget& window)
         return;
     const QRect area = screen->availableGeometry();
     const QRect frame = window.frameGeometry();
-    int left = (area.left() + area.left() + area.width()) / 2 - frame.width() / 2;
-    int top = (area.top() + area.top() + area.height()) / 2 - frame.height() / 2;
-    left = std::max(area.left(), std::min(left, area.left() + area.width() - frame.width()));
-    top = std::max(area.top(), std::min(top, area.top() + area.height() - frame.height()));
-    window.move(left, top);
+    const afx::ScreenPoint origin = afx::CentredOrigin(area.left(), area.top(), area.left() + area.width(),
+                                                       area.top() + area.height(), frame.width(), frame.height());
+    window.move(origin.x, origin.y);
 }
 
 } // namespace
@@ -41,16 +39,6 @@ CDialog::CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd) : m_template(tmpl
 CDialog::~CDialog()
 {
     DestroyWindow();
-}
-
-const AFX_MSGMAP* CDialog::GetThisMessageMap()
-{
-    static constexpr std::array entries{
-        afx::OnCommand<&CDialog::OnOK>(BN_CLICKED, IDOK),
-        afx::OnCommand<&CDialog::OnCancel>(BN_CLICKED, IDCANCEL),
-    };
-    static constexpr AFX_MSGMAP map{&CWnd::GetThisMessageMap, entries};
-    return &map;
 }
 
 void CDialog::CreateDialogWindow()
@@ -138,43 +126,6 @@ void CDialog::EndDialog(int nResult)
     m_nModalResult = nResult;
     if (auto* window = static_cast<afx::DialogWindow*>(WindowImpl::WidgetOf(this)))
         window->End(nResult);
-}
-
-BOOL CDialog::OnInitDialog()
-{
-    if (!UpdateData(FALSE))
-        EndDialog(-1);
-    return TRUE;
-}
-
-void CDialog::OnOK()
-{
-    if (UpdateData(TRUE))
-        EndDialog(IDOK);
-}
-
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void CDialog::DoDataExchange(CDataExchange*) {}
-
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
-{
-    struct LockNotify {
-        int& depth;
-        explicit LockNotify(int& d) : depth(d) { ++depth; }
-        ~LockNotify() { --depth; }
-    } lock(m_nLockNotify);
-
-    CDataExchange dx(this, bSaveAndValidate);
-    try {
-        DoDataExchange(&dx);
-    } catch (const CDataExchange::Failure&) {
-        return FALSE;
-    }
-    return TRUE;
 }
 
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)

@@ -56,6 +56,11 @@ CPaintDC::CPaintDC(CWnd* pWnd)
 
 CPaintDC::~CPaintDC() = default;
 
+WPARAM CPaintDC::GetSafeHdc() const
+{
+    return reinterpret_cast<WPARAM>(this);
+}
+
 void CPaintDC::DrawIcon(int x, int y, HICON hIcon)
 {
     if (m_impl && hIcon != nullptr)

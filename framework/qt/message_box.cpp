@@ -1,18 +1,15 @@
 #include "message_box.h"
 
+#include "program_path.h"
 #include "win_app.h"
 #include "window_impl.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 
 std::u16string AfxGetAppName()
 {
-    const QString path = QCoreApplication::applicationFilePath();
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return afx::FromQString(dot > 0 ? name.left(dot) : name);
+    return afx::ProgramName(afx::FromQString(QCoreApplication::applicationFilePath()));
 }
 
 int AfxMessageBox(std::u16string_view text, UINT nType, CWnd* ownerWnd)

@@ -26,9 +26,13 @@ AppProcess::~AppProcess()
     Kill();
 }
 
-bool AppProcess::Start(const std::string& exe, const std::map<std::string, std::string>& env,
+bool AppProcess::Start(const std::vector<std::string>& command, const std::map<std::string, std::string>& env,
                        const std::string& stderrPath, std::string* error)
 {
+    if (command.empty()) {
+        *error = "nothing to start";
+        return false;
+    }
     m_stderrPath = stderrPath;
     m_status.reset();
     std::vector<std::string> entries;
@@ -44,8 +48,11 @@ bool AppProcess::Start(const std::string& exe, const std::map<std::string, std::
     for (auto& entry : entries)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::string path = exe;
-    char* argv[] = {path.data(), nullptr};
+    std::vector<std::string> args = command;
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
 
     const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (err < 0) {
@@ -63,7 +70,7 @@ bool AppProcess::Start(const std::string& exe, const std::map<std::string, std::
         dup2(devnull, 0);
         dup2(devnull, 1);
         dup2(err, 2);
-        execve(argv[0], argv, envp.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(err);

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -19,11 +20,11 @@ class AppProcess {
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Starts `exe` with this process's environment, changed by `env` (an
-    // empty value removes the variable); standard output is dropped and
-    // standard error goes to `stderrPath`.
-    bool Start(const std::string& exe, const std::map<std::string, std::string>& env, const std::string& stderrPath,
-               std::string* error);
+    // Starts `command` (a program and its arguments) with this process's
+    // environment, changed by `env` (an empty value removes the variable);
+    // standard output is dropped and standard error goes to `stderrPath`.
+    bool Start(const std::vector<std::string>& command, const std::map<std::string, std::string>& env,
+               const std::string& stderrPath, std::string* error);
 
     pid_t Pid() const { return m_pid; }
     bool Running();

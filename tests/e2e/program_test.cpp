@@ -1,15 +1,18 @@
 // The built program as a user meets it: its own X server, its own sound
 // server, and nothing but key presses and mouse clicks. What reaches the
 // sink is checked against the table sample for sample; what the program
-// prints to standard error must stay empty.
+// prints to standard error must stay empty. Every case runs against the
+// Linux program and, in the Windows build's tests, against tonegen.exe under
+// Wine (program_under_test.h says what differs).
 
 #include "app_process.h"
+#include "dialog_geometry.h"
 #include "expected_table.h"
 #include "pipewire_server.h"
+#include "program_under_test.h"
 #include "pulse_server.h"
 #include "recording_check.h"
 #include "resource.h"
-#include "tonegen_dialog.h"
 #include "x_session.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +40,7 @@ using e2e::Point;
 constexpr auto kPatience = 10s;
 
 // The X server, the sound server and the program are all per test.
-class Program : public ::testing::Test {
+class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
   protected:
     void SetUp() override
     {
@@ -57,30 +60,21 @@ class Program : public ::testing::Test {
             m_app.Kill();
             EXPECT_EQ(m_app.Stderr(), "") << "the program wrote to standard error";
         }
+        EXPECT_TRUE(e2e::CleanUpAfter(Under(), m_dir + "/cleanup.log"));
         m_x.Stop();
         m_server.Stop();
         std::filesystem::remove_all(m_dir);
     }
 
+    const e2e::ProgramUnderTest& Under() const { return GetParam(); }
+
     // Starts a copy of the program and waits for its window.
     e2e::Window StartCopy(e2e::AppProcess& app, const std::string& stderrName)
     {
         std::string error;
-        EXPECT_TRUE(app.Start(TONEGEN_EXE,
-                              {{"DISPLAY", m_x.DisplayName()},
-                               {"QT_QPA_PLATFORM", "xcb"},
-                               {"WAYLAND_DISPLAY", ""},
-                               {"XDG_RUNTIME_DIR", m_dir + "/run"},
-                               // Nothing to reach: with a display and no bus, the
-                               // D-Bus library would launch a bus that outlives us.
-                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_dir + "/no-bus"}},
-                              m_dir + "/" + stderrName, &error))
-            << error;
-        const pid_t pid = app.Pid();
-        const e2e::Window window = m_x.WaitForWindow(
-            [&](e2e::Window w) { return m_x.Pid(w) == pid && m_x.Title(w).find("虚拟仪器") != std::string::npos; },
-            kPatience);
-        EXPECT_NE(window, e2e::kNoWindow) << "no window appeared; standard error:\n" << app.Stderr();
+        const e2e::Window window =
+            e2e::StartCopy(Under(), m_x, app, m_dir, m_dir + "/" + stderrName, kPatience, &error);
+        EXPECT_NE(window, e2e::kNoWindow) << error;
         return window;
     }
 
@@ -91,32 +85,28 @@ class Program : public ::testing::Test {
         m_launched = true;
         m_window = StartCopy(m_app, "stderr");
         ASSERT_NE(m_window, e2e::kNoWindow);
-        // Every click below relies on two pixels to the dialog unit.
-        const Point size = m_x.Size(m_window);
-        ASSERT_EQ(size.x, 2 * g_toneGenDialogTemplate.cx);
-        ASSERT_EQ(size.y, 2 * g_toneGenDialogTemplate.cy);
-        m_origin = m_x.Origin(m_window);
+        ASSERT_NO_FATAL_FAILURE(MeasureWindow());
         m_x.Focus(m_window);
     }
 
-    Point Centre(int id) const
+    // Where the dialog is and how large its dialog unit came out.
+    void MeasureWindow()
     {
-        const auto& items = g_toneGenDialogTemplate.items;
-        const auto item = std::find_if(items.begin(), items.end(), [id](const auto& i) { return i.id == id; });
-        if (item == items.end()) {
-            ADD_FAILURE() << "no control " << id << " in the template";
-            return m_origin;
-        }
-        return {m_origin.x + 2 * item->x + item->cx, m_origin.y + 2 * item->y + item->cy};
+        const std::string wrong = m_dialog.Measure(m_x, m_window, Under().exactDialogUnits);
+        ASSERT_EQ(wrong, "");
     }
 
-    void Click(int id) { m_x.Click(Centre(id)); }
+    void Click(int id) { m_x.Click(m_dialog.Centre(id)); }
 
-    // Into the field, everything selected, then the new text over it.
+    float Tolerance() const { return Under().tolerance; }
+
+    // Into the field, everything selected, then the new text over it. The
+    // classic edit control knows no Ctrl+A; Home and Shift+End both do.
     void Retype(int id, std::string_view text)
     {
         Click(id);
-        m_x.Key(XK_a, {XK_Control_L});
+        m_x.Key(XK_Home);
+        m_x.Key(XK_End, {XK_Shift_L});
         if (text.empty())
             m_x.Key(XK_BackSpace);
         else
@@ -129,6 +119,15 @@ class Program : public ::testing::Test {
         return {mapped.begin(), mapped.end()};
     }
 
+    std::string NewWindowTitles(const std::set<e2e::Window>& before)
+    {
+        std::string titles;
+        for (const e2e::Window w : TopLevels())
+            if (!before.contains(w))
+                titles += " \"" + m_x.Title(w) + "\"";
+        return titles.empty() ? " none" : titles;
+    }
+
     // A message box titled with the program's name appears after `action`;
     // Enter, its default button, must close it.
     void ExpectMessageBoxAfter(const std::function<void()>& action)
@@ -136,7 +135,7 @@ class Program : public ::testing::Test {
         const auto before = TopLevels();
         action();
         const e2e::Window box = m_x.WaitForNewWindow("tonegen", before, kPatience);
-        ASSERT_NE(box, e2e::kNoWindow) << "no message box appeared";
+        ASSERT_NE(box, e2e::kNoWindow) << "no message box appeared; new windows:" << NewWindowTitles(before);
         m_x.Focus(box);
         m_x.Key(XK_Return);
         EXPECT_TRUE(m_x.WaitUntilGone(box, kPatience)) << "Enter did not close the message box";
@@ -188,10 +187,10 @@ class Program : public ::testing::Test {
     e2e::AppProcess m_app;
     bool m_launched = false;
     e2e::Window m_window = e2e::kNoWindow;
-    Point m_origin;
+    e2e::DialogGeometry m_dialog;
 };
 
-TEST_F(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)
+TEST_P(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)
 {
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
     m_server.StartRecording();
@@ -199,13 +198,13 @@ TEST_F(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)
     ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
     ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + 22050, kPatience));
     const auto recording = m_server.StopRecording();
-    const auto span = testsupport::FindTone(recording);
+    const auto span = testsupport::FindTone(recording, Tolerance());
     ASSERT_TRUE(span.found);
     EXPECT_GE(span.end - span.begin, 22050u);
-    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, 22050)), "");
+    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, 22050), Tolerance()), "");
 }
 
-TEST_F(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
+TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
 {
     constexpr unsigned kRate = 48000;
     ASSERT_NO_FATAL_FAILURE(Launch(kRate));
@@ -223,13 +222,37 @@ TEST_F(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
     ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "the timed start played nothing";
     ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + 3 * kRate, kPatience));
     const auto recording = m_server.StopRecording();
-    const auto span = testsupport::FindTone(recording);
+    const auto span = testsupport::FindTone(recording, Tolerance());
     ASSERT_TRUE(span.found);
-    EXPECT_NEAR(static_cast<double>(span.end - span.begin) / kRate, 2.0, 0.06);
-    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(440, kRate)), "");
+    EXPECT_NEAR(static_cast<double>(span.end - span.begin) / kRate, 2.0, Under().durationTolerance);
+    EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(440, kRate), Tolerance()), "");
 }
 
-TEST_F(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
+TEST_P(Program, EachRateButtonPlaysTheTableAtItsRate)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    for (const auto& [id, rate] :
+         {std::pair{IDC_RATE_8000, 8000u}, {IDC_RATE_44100, 44100u}, {IDC_RATE_96000, 96000u}}) {
+        SCOPED_TRACE(rate);
+        ASSERT_TRUE(m_server.UseRate(rate)) << m_server.Error();
+        Click(id);
+        m_server.StartRecording();
+        Click(IDC_START_CONTINUOUS);
+        ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "the start played nothing";
+        ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + rate / 2, kPatience));
+        const auto recording = m_server.StopRecording();
+        // Nothing may still play when the sink changes: a stream that did
+        // not pick a sink would follow it to the next rate.
+        Click(IDC_STOP);
+        ASSERT_TRUE(WaitForSilence(0.1)) << "the stop button did not stop the output";
+        const auto span = testsupport::FindTone(recording, Tolerance());
+        EXPECT_GE(span.end - span.begin, rate / 2);
+        EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, rate), Tolerance()),
+                  "");
+    }
+}
+
+TEST_P(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
 {
     constexpr std::size_t kRate = 22050;
     ASSERT_NO_FATAL_FAILURE(Launch(kRate));
@@ -245,10 +268,11 @@ TEST_F(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
     ASSERT_TRUE(m_server.WaitForRecorded(firstClick + 4 * kRate, kPatience));
     const auto recording = m_server.StopRecording();
 
-    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 3.0);
+    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 1000, kRate, firstClick, secondClick, 3.0, Tolerance(),
+                                                   Under().deadlineTolerance);
 }
 
-TEST_F(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)
+TEST_P(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)
 {
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
     ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
@@ -261,18 +285,31 @@ TEST_F(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)
     ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "Enter started no output";
     ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + 22050 / 2, kPatience));
     const auto recording = m_server.StopRecording();
-    EXPECT_EQ(testsupport::CompareWithTable(recording, testsupport::FindTone(recording),
-                                            testsupport::ExpectedTable(1000, 22050)),
+    EXPECT_EQ(testsupport::CompareWithTable(recording, testsupport::FindTone(recording, Tolerance()),
+                                            testsupport::ExpectedTable(1000, 22050), Tolerance()),
               "");
 }
 
-TEST_F(Program, F1ReportsThatHelpCannotStart)
+TEST_P(Program, F1AsksForHelp)
 {
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
-    ExpectMessageBoxAfter([&] { m_x.Key(XK_F1); });
+    if (Under().helpViewerTitle.empty()) {
+        // No viewer for the classic help files: the program says that help
+        // cannot start.
+        ExpectMessageBoxAfter([&] { m_x.Key(XK_F1); });
+        return;
+    }
+    // The platform's viewer starts, in a process of its own, and reports
+    // itself that no help file lies beside the program.
+    const auto before = TopLevels();
+    m_x.Key(XK_F1);
+    const e2e::Window viewer = m_x.WaitForNewWindow(Under().helpViewerTitle, before, kPatience);
+    ASSERT_NE(viewer, e2e::kNoWindow) << "the help viewer did not report; new windows:" << NewWindowTitles(before);
+    EXPECT_NE(m_x.Pid(viewer), m_app.Pid());
+    EXPECT_TRUE(m_app.Running());
 }
 
-TEST_F(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
+TEST_P(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
 {
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
     m_x.Key(XK_Return);
@@ -299,14 +336,14 @@ TEST_F(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
     EXPECT_TRUE(m_app.Running()) << "ending one copy ended the other";
 }
 
-TEST_F(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
+TEST_P(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
 {
     // The server's address stays set but nothing answers there any more.
     m_server.Kill();
     m_launched = true;
     m_window = StartCopy(m_app, "stderr");
     ASSERT_NE(m_window, e2e::kNoWindow);
-    m_origin = m_x.Origin(m_window);
+    ASSERT_NO_FATAL_FAILURE(MeasureWindow());
     m_x.Focus(m_window);
     m_x.Key(XK_Return);
     Click(IDC_START_TIMED);
@@ -321,25 +358,28 @@ TEST_F(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
     EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0");
 }
 
-TEST_F(Program, ExitButtonStopsOutputAndEnds)
+TEST_P(Program, ExitButtonStopsOutputAndEnds)
 {
     ExpectCleanExitAfter([&] { Click(IDC_EXIT); });
 }
 
-TEST_F(Program, CloseBoxStopsOutputAndEnds)
+TEST_P(Program, CloseBoxStopsOutputAndEnds)
 {
     ExpectCleanExitAfter([&] { m_x.SendDeleteWindow(m_window); });
 }
 
-TEST_F(Program, EscapeStopsOutputAndEnds)
+TEST_P(Program, EscapeStopsOutputAndEnds)
 {
     ExpectCleanExitAfter([&] { m_x.Key(XK_Escape); });
 }
 
+// The Linux program only: PipeWire's ALSA plugin is its route, not Wine's.
+class ProgramOnLinux : public Program {};
+
 // The sound server dies mid-tone; then every way out of the program ends it
 // within a second, having written a few lines to standard error at most, on
 // PulseAudio and on PipeWire reached through its own ALSA plugin.
-TEST_F(Program, ServerLostMidToneEveryWayOutEndsWithinASecond)
+TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsWithinASecond)
 {
     testsupport::PipeWireServer pipewire;
     struct Route {
@@ -364,10 +404,10 @@ TEST_F(Program, ServerLostMidToneEveryWayOutEndsWithinASecond)
         }
         for (const auto& [way, end] : ways) {
             e2e::AppProcess app;
-            const e2e::Window window = StartCopy(app, "stderr-lost");
-            ASSERT_NE(window, e2e::kNoWindow);
-            m_origin = m_x.Origin(window);
-            m_x.Focus(window);
+            m_window = StartCopy(app, "stderr-lost");
+            ASSERT_NE(m_window, e2e::kNoWindow);
+            ASSERT_NO_FATAL_FAILURE(MeasureWindow());
+            m_x.Focus(m_window);
             route.sink.StartRecording();
             m_x.Key(XK_Return);
             ASSERT_TRUE(route.sink.WaitForSound(kPatience)) << route.name << ": Enter started no output";
@@ -375,7 +415,7 @@ TEST_F(Program, ServerLostMidToneEveryWayOutEndsWithinASecond)
             route.kill();
             std::this_thread::sleep_for(500ms);
             const auto asked = std::chrono::steady_clock::now();
-            end(window);
+            end(m_window);
             const auto status = app.WaitForExit(kPatience);
             ASSERT_TRUE(status.has_value()) << route.name << ", " << way << ": the program hung";
             EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s) << route.name << ", " << way;
@@ -388,5 +428,14 @@ TEST_F(Program, ServerLostMidToneEveryWayOutEndsWithinASecond)
         }
     }
 }
+
+std::string NameOf(const ::testing::TestParamInfo<e2e::ProgramUnderTest>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Linux, Program, ::testing::ValuesIn(e2e::LinuxProgram()), NameOf);
+INSTANTIATE_TEST_SUITE_P(Windows, Program, ::testing::ValuesIn(e2e::WindowsProgramUnderWine()), NameOf);
+INSTANTIATE_TEST_SUITE_P(Linux, ProgramOnLinux, ::testing::ValuesIn(e2e::LinuxProgram()), NameOf);
 
 } // namespace

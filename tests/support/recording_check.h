@@ -2,6 +2,11 @@
 
 // Reading a sink recording as a timeline: where the tone starts and ends and
 // whether every sample in between is the table, in order, from sample 0.
+//
+// `tolerance` is how far a sample may be from the table: 0 asks for the
+// table bit for bit, as the float path delivers it; a path that converts to
+// 16 bits with dither is judged within a few 16-bit steps instead, and then
+// samples no larger than the tolerance count as silence.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,12 +23,12 @@ struct ToneSpan {
 
 // Locates the tone. Table sample 0 is a zero, so the tone begins one sample
 // before the first non-zero one.
-ToneSpan FindTone(const std::vector<float>& recording);
+ToneSpan FindTone(const std::vector<float>& recording, float tolerance = 0.0f);
 
 // Empty when recording[span.begin .. span.end) is the table played cyclically
-// from index 0, bit for bit; otherwise the first difference.
-std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span,
-                             const std::vector<float>& table);
+// from index 0; otherwise the first difference.
+std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span, const std::vector<float>& table,
+                             float tolerance = 0.0f);
 
 // Two tones in a row: the first, cut where a sample stops continuing it, and
 // after the silence of the restart the second from table sample 0.
@@ -32,15 +37,17 @@ struct Restart {
     std::size_t cut = 0;     // first sample that does not continue the first tone
     std::size_t restart = 0; // the second tone's sample 0
 };
-Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table);
+Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table,
+                    float tolerance = 0.0f);
 
 // Checks a recording of two timed starts of `frequency` at `rate`, whose
 // clicks were dated on the sink's timeline: the second click restarted the
 // tone from sample 0 within `restartSeconds` of the click, and the tone ended
-// `deadlineSeconds` after the first click (within a tenth of a second, for
-// dating clicks by sink blocks).
+// `deadlineSeconds` after the first click (within `deadlineTolerance`: a
+// tenth of a second covers dating clicks by sink blocks).
 void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
                                        std::size_t firstClick, std::size_t secondClick, double deadlineSeconds,
+                                       float tolerance = 0.0f, double deadlineTolerance = 0.1,
                                        double restartSeconds = 0.5);
 
 } // namespace testsupport

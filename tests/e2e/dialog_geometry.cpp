@@ -1,0 +1,37 @@
+#include "dialog_geometry.h"
+
+#include "tonegen_dialog.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace e2e {
+
+std::string DialogGeometry::Measure(XSession& x, Window window, bool exactUnits)
+{
+    const DialogTemplate& tmpl = g_toneGenDialogTemplate;
+    m_origin = x.Origin(window);
+    const Point size = x.Size(window);
+    const std::string measured = std::to_string(size.x) + "x" + std::to_string(size.y);
+    if (exactUnits && (size.x != 2 * tmpl.cx || size.y != 2 * tmpl.cy))
+        return "the dialog is " + measured + " pixels, not two to the dialog unit";
+    m_unitX = static_cast<double>(size.x) / tmpl.cx;
+    m_unitY = static_cast<double>(size.y) / tmpl.cy;
+    // Whatever the font, a unit this far off means the window is not the
+    // dialog the clicks are aimed at.
+    if (m_unitX < 1.5 || m_unitX > 4.0 || m_unitY < 1.5 || m_unitY > 4.0)
+        return "a " + measured + " window is not the dialog";
+    return {};
+}
+
+Point DialogGeometry::Centre(int id) const
+{
+    const auto& items = g_toneGenDialogTemplate.items;
+    const auto item = std::find_if(items.begin(), items.end(), [id](const auto& i) { return i.id == id; });
+    if (item == items.end())
+        return m_origin;
+    return {m_origin.x + static_cast<int>(std::lround((item->x + item->cx / 2.0) * m_unitX)),
+            m_origin.y + static_cast<int>(std::lround((item->y + item->cy / 2.0) * m_unitY))};
+}
+
+} // namespace e2e

@@ -1,0 +1,72 @@
+#pragma once
+
+// The programs the end-to-end cases drive: the Linux build as it is, and the
+// Windows build under Wine. What the cases need to know about the
+// difference between the two is here, and nowhere else.
+
+#include "app_process.h"
+#include "x_session.h"
+
+#include <chrono>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct ProgramUnderTest {
+    // Names the cases run against this program.
+    std::string name;
+    // The launcher, if any, then the program.
+    std::vector<std::string> command;
+    // Added to the environment of each copy, beside the X and sound servers.
+    std::map<std::string, std::string> environment;
+    // Run after each case, once the program has ended: Wine's server outlives
+    // its programs and would keep the case's X server in use.
+    std::vector<std::string> cleanup;
+    // The Linux dialog lays out at exactly two pixels per dialog unit. Under
+    // Wine the substitute font decides the unit, so clicks are placed from
+    // the window's size.
+    bool exactDialogUnits = true;
+    // How far a recorded sample may be from the table: nothing for the float
+    // path; a few 16-bit steps where the platform's wave-out path converts to
+    // 16 bits with dither.
+    float tolerance = 0.0f;
+    // How far a timed tone heard at the sink may be from its duration. The
+    // deadline counts from the click and a stop discards what is queued, so
+    // a path that takes longer to deliver its first sample is heard shorter.
+    double durationTolerance = 0.06;
+    // How far the end of a timed tone may be from its deadline, counted from
+    // the click; a tenth of a second covers dating the click by sink blocks.
+    double deadlineTolerance = 0.1;
+    // Empty where no viewer for the classic help files exists (Linux) and F1
+    // ends in the program's own report that help cannot start; otherwise the
+    // title of the window in which the platform's viewer reports that no
+    // help file lies beside the program.
+    std::string helpViewerTitle;
+};
+
+// Names the program in test output.
+inline void PrintTo(const ProgramUnderTest& program, std::ostream* out)
+{
+    *out << program.name;
+}
+
+// The Linux build of this tree.
+std::vector<ProgramUnderTest> LinuxProgram();
+
+// tonegen.exe under Wine, when TONEGEN_WINDOWS_PROGRAM names it (the Windows
+// build's tests set it, with WINEPREFIX and TONEGEN_WINE); otherwise none.
+std::vector<ProgramUnderTest> WindowsProgramUnderWine();
+
+// Starts a copy of `program` on `x` with `dir` for its private files and its
+// standard error in `stderrPath`, and waits up to `patience` for its dialog.
+// kNoWindow, with *error set, when none appeared.
+Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
+                 const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error);
+
+// Runs the program's cleanup, if it has one; false if that did not end well.
+bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath);
+
+} // namespace e2e

@@ -1,0 +1,74 @@
+#pragma once
+
+// A one-field dialog and an application that record what the framework
+// delivers to them, for the framework's tests on either platform.
+
+#include "data_exchange.h"
+#include "dialog.h"
+#include "win_app.h"
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+constexpr int kProbeEditId = 100;
+
+inline constexpr std::array<DialogItemTemplate, 1> kProbeItems{{
+    {kProbeEditId, u"edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_NUMBER, 0, 10, 10, 60, 14},
+}};
+inline constexpr DialogTemplate kProbeTemplate{
+    1, WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 0, 100, 60, u"test", u"宋体", 12, 0, false, 1, 0x0804, kProbeItems};
+
+// Records the timer and edit notifications it receives.
+class Probe : public CDialog {
+  public:
+    Probe() : CDialog(kProbeTemplate) {}
+    std::vector<UINT_PTR> timers;
+    int changes = 0;
+    int value = 7;
+
+    static const AFX_MSGMAP* GetThisMessageMap()
+    {
+        static constexpr std::array entries{
+            afx::OnTimerMessage<&Probe::OnTimer>(),
+            afx::OnCommand<&Probe::OnChange>(EN_CHANGE, kProbeEditId),
+        };
+        static constexpr AFX_MSGMAP map{&CDialog::GetThisMessageMap, entries};
+        return &map;
+    }
+    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
+
+  protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, kProbeEditId, value); }
+    void OnTimer(UINT_PTR id) { timers.push_back(id); }
+    void OnChange() { ++changes; }
+};
+
+// Records the help requests that reach it, then, if `passOn`, asks the
+// platform as the framework would.
+class HelpApp : public CWinApp {
+  public:
+    explicit HelpApp(bool passOn) : m_passOn(passOn) {}
+    std::vector<std::pair<std::uint32_t, UINT>> requests;
+    void WinHelp(std::uint32_t dwData, UINT nCmd) override
+    {
+        requests.emplace_back(dwData, nCmd);
+        if (m_passOn)
+            CWinApp::WinHelp(dwData, nCmd);
+    }
+    static const AFX_MSGMAP* GetThisMessageMap()
+    {
+        static constexpr std::array entries{afx::OnCommand<&CWinApp::OnHelp>(0, ID_HELP)};
+        static constexpr AFX_MSGMAP map{&CWinApp::GetThisMessageMap, entries};
+        return &map;
+    }
+    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
+
+  private:
+    bool m_passOn;
+};
+
+} // namespace testsupport

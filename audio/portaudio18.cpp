@@ -1,6 +1,7 @@
 #include "portaudio18.h"
 
 #include "host_quiet.h"
+#include "resident_plugins.h"
 #include "stream_settings.h"
 
 #include <portaudio.h>
@@ -47,7 +48,9 @@ std::optional<PaStreamParameters> Parameters(PaDeviceID device, int channels, Pa
 PaError Pa_Initialize()
 {
     QuietHostLibraries();
-    return ::Pa_Initialize();
+    const PaError err = ::Pa_Initialize();
+    KeepHostPluginsResident();
+    return err;
 }
 
 PaError Pa_Terminate()

@@ -8,14 +8,15 @@ namespace {
 
 // Output latency when the caller leaves buffering to the library. At one
 // frame per callback the host still moves audio in periods sized from this
-// latency, and the period decides both safety and cost. Measured with 10 s at
-// 96 kHz into PulseAudio through ALSA's pulse plugin, both cores saturated by
-// busy loops (bench_compare_tools with PA_MIN_LATENCY_MSEC over a 1 ms
-// default): 1 ms underflowed 11,616 times; 10 ms and more played clean, while
-// the process's CPU time fell from 0.23 s (10 ms) to 0.10 s (35 ms) and 0.06 s
-// (100 ms), the host waking once per period. 100 ms is clean with a wide
-// margin at the lowest cost, a start is still heard within about 40 ms, and a
-// stop discards the queue, so the depth never delays silence.
+// latency (a quarter of it), and the period decides both safety and cost.
+// Measured with 10 s at 96 kHz into PulseAudio through ALSA's pulse plugin,
+// both cores saturated by busy loops: 1 ms underflowed 11,616 times, 10 ms
+// and more played clean. The cost is one wake-up per period: against sox on
+// the same route (bench_compare_tools, CPU per second of tone, start-up
+// excluded), 20 ms took 27-29 ms a second to sox's 11-13 on the PulseAudio
+// and PipeWire routes, 100 ms took 4-7 ms, below sox on every route. The
+// depth does not delay a start, since only one period is primed with
+// silence, nor a stop, which discards the queue.
 constexpr double kDefaultOutputLatency = 0.100;
 
 } // namespace

@@ -1,13 +1,15 @@
 // How long a start takes, as the user would notice it: until StartOutput
 // returns, until the audio library first asks for a frame, and until the
-// sound server actually receives a non-zero sample. Plays at 96 kHz into a
-// private PulseAudio daemon so the figures do not depend on the desktop.
+// sound server actually receives a non-zero sample. Plays into a private
+// stack of the chosen route (see sound_route.h) so the figures do not depend
+// on the desktop. Every run but the first re-initialises the audio library,
+// as every start after a stop does.
 //
-// Usage: bench_start_latency [runs]   (default 20)
+// Usage: bench_start_latency [runs [route [rate]]]   (default 20 pulseaudio 96000)
 
 #include "offscreen_dialog.h"
-#include "private_server.h"
 #include "sine_callback.h"
+#include "sound_route.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,7 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint32_t kRate = 96000;
 constexpr auto kTimeout = std::chrono::seconds(3);
 
 double Ms(Clock::duration d)
@@ -58,11 +59,14 @@ Stats Summarise(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const std::string routeName = argc > 2 ? argv[2] : "pulseaudio";
+    const auto rate = static_cast<std::uint32_t>(argc > 3 ? std::atol(argv[3]) : 96000);
 
-    testsupport::PulseServer server;
-    if (!bench::StartPrivateServer(server, kRate))
+    bench::SoundRoute route;
+    if (!route.Start(routeName, rate))
         return 1;
-    bench::OffscreenDialog dialog(argc, argv, kRate, 1000);
+    testsupport::SinkRecorder& server = route.Sink();
+    bench::OffscreenDialog dialog(argc, argv, rate, 1000);
     CToneGenDlg& dlg = dialog.Dialog();
 
     std::vector<double> toReturn, toCallback, toSound;
@@ -110,8 +114,7 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
 
-    std::printf("StartOutput latency at %u Hz, 1000 Hz tone, %d runs (private PulseAudio, ALSA pulse plugin)\n", kRate,
-                runs);
+    std::printf("StartOutput latency at %u Hz, 1000 Hz tone, %d runs, route %s\n", rate, runs, routeName.c_str());
     std::printf("%-34s %10s %10s %10s\n", "from the StartOutput call to", "median ms", "min ms", "max ms");
     const auto row = [](const char* what, const std::vector<double>& v) {
         const Stats s = Summarise(v);

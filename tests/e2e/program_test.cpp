@@ -8,6 +8,7 @@
 #include "app_process.h"
 #include "dialog_geometry.h"
 #include "expected_table.h"
+#include "pipewire_server.h"
 #include "program_under_test.h"
 #include "pulse_server.h"
 #include "recording_check.h"
@@ -412,6 +413,62 @@ TEST_P(Program, EscapeStopsOutputAndEnds)
     ExpectCleanExitAfter([&] { m_x.Key(XK_Escape); });
 }
 
+// The Linux program only: PipeWire's ALSA plugin is its route, not Wine's.
+class ProgramOnLinux : public Program {};
+
+// The sound server dies mid-tone; then every way out of the program ends it
+// within a second, having written a few lines to standard error at most, on
+// PulseAudio and on PipeWire reached through its own ALSA plugin.
+TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsWithinASecond)
+{
+    testsupport::PipeWireServer pipewire;
+    struct Route {
+        const char* name;
+        testsupport::SinkRecorder& sink;
+        std::function<void()> kill;
+        std::function<bool()> revive;
+    };
+    const Route routes[] = {
+        {"PulseAudio", m_server, [&] { m_server.Kill(); }, [&] { return m_server.Revive(); }},
+        {"PipeWire, ALSA plugin", pipewire, [&] { pipewire.Kill(); }, [&] { return pipewire.Revive(); }}};
+    const std::pair<const char*, std::function<void(e2e::Window)>> ways[] = {
+        {"exit button", [&](e2e::Window) { Click(IDC_EXIT); }},
+        {"close box", [&](e2e::Window w) { m_x.SendDeleteWindow(w); }},
+        {"Escape", [&](e2e::Window) { m_x.Key(XK_Escape); }}};
+    ASSERT_TRUE(m_server.UseRate(22050)) << m_server.Error();
+    for (const Route& route : routes) {
+        // Started only now, so that its ALSA configuration replaces the
+        // system's for the copies that follow.
+        if (&route.sink == &pipewire) {
+            ASSERT_TRUE(pipewire.Start(testsupport::PipeWireServer::Route::AlsaPlugin, 22050)) << pipewire.Error();
+        }
+        for (const auto& [way, end] : ways) {
+            e2e::AppProcess app;
+            m_window = StartCopy(app, "stderr-lost");
+            ASSERT_NE(m_window, e2e::kNoWindow);
+            ASSERT_NO_FATAL_FAILURE(MeasureWindow());
+            m_x.Focus(m_window);
+            route.sink.StartRecording();
+            m_x.Key(XK_Return);
+            ASSERT_TRUE(route.sink.WaitForSound(kPatience)) << route.name << ": Enter started no output";
+            route.sink.StopRecording();
+            route.kill();
+            std::this_thread::sleep_for(500ms);
+            const auto asked = std::chrono::steady_clock::now();
+            end(m_window);
+            const auto status = app.WaitForExit(kPatience);
+            ASSERT_TRUE(status.has_value()) << route.name << ", " << way << ": the program hung";
+            EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s) << route.name << ", " << way;
+            EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0") << route.name << ", " << way;
+            const std::string text = app.Stderr();
+            EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10)
+                << route.name << ", " << way << ": standard error flooded:\n"
+                << text.substr(0, 2000);
+            ASSERT_TRUE(route.revive()) << route.name;
+        }
+    }
+}
+
 std::string NameOf(const ::testing::TestParamInfo<e2e::ProgramUnderTest>& info)
 {
     return info.param.name;
@@ -419,5 +476,6 @@ std::string NameOf(const ::testing::TestParamInfo<e2e::ProgramUnderTest>& info)
 
 INSTANTIATE_TEST_SUITE_P(Linux, Program, ::testing::ValuesIn(e2e::LinuxProgram()), NameOf);
 INSTANTIATE_TEST_SUITE_P(Windows, Program, ::testing::ValuesIn(e2e::WindowsProgramUnderWine()), NameOf);
+INSTANTIATE_TEST_SUITE_P(Linux, ProgramOnLinux, ::testing::ValuesIn(e2e::LinuxProgram()), NameOf);
 
 } // namespace

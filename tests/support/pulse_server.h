@@ -14,30 +14,23 @@
 //
 // Start() must run on a thread that outlives the daemon: the daemon is tied
 // to its creating thread with PR_SET_PDEATHSIG so it can never outlive the
-// test process.
+// test process. The recording side is SinkRecorder's.
 #pragma once
+
+#include "child_process.h"
+#include "sink_recorder.h"
 
 #include <sys/types.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstddef>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 namespace testsupport {
 
-class PulseServer {
+class PulseServer : public SinkRecorder {
   public:
     PulseServer() = default;
-    ~PulseServer();
-    PulseServer(const PulseServer&) = delete;
-    PulseServer& operator=(const PulseServer&) = delete;
+    ~PulseServer() override;
 
     // Starts the daemon in a fresh temp dir and waits (up to 5 s) until it
     // answers. Returns false and sets Error() on failure.
@@ -47,65 +40,36 @@ class PulseServer {
     // SIGKILLs the daemon and reaps it; the environment and temp dir stay,
     // so clients see a vanished server. Stop() still cleans up afterwards.
     void Kill();
+    // After Kill(): a new daemon at the same address with the same sinks,
+    // the last rate's the default, as a restarted server would be.
+    bool Revive();
     bool Running() const;
 
     // Makes a float32le mono pipe sink at `rate` the default sink, loading it
     // on first use; later switches to an already loaded rate only change the
     // default sink (streams that did not pick a sink follow it).
     bool UseRate(unsigned rate);
-    unsigned Rate() const;
-
-    // From now on, samples drained from the current default sink are kept.
-    void StartRecording();
-    // Blocks until at least `count` samples have been kept or `timeout` ran
-    // out; returns whether the count was reached.
-    bool WaitForRecorded(std::size_t count, std::chrono::milliseconds timeout);
-    std::size_t RecordedCount() const;
-    // Blocks until the recording holds a non-zero sample or `timeout` ran out.
-    bool WaitForSound(std::chrono::milliseconds timeout);
-    std::vector<float> StopRecording();
+    unsigned Rate() const { return CurrentFifo(); }
 
     // Runs pactl against this daemon (5 s timeout); stdout+stderr go to *out.
     bool Pactl(const std::vector<std::string>& args, std::string* out = nullptr);
 
-    std::string Error() const;
+    std::string Error() const { return error_; }
     const std::string& Dir() const { return dir_; }
     std::string LogPath() const { return dir_.empty() ? "" : dir_ + "/daemon.log"; }
     pid_t Pid() const { return pid_; }
 
   private:
-    struct Sink {
-        std::string name;
-        int read_fd = -1;
-        // Held open so the FIFO never reports EOF/HUP, even if the daemon dies.
-        int write_fd = -1;
-        std::vector<unsigned char> partial; // bytes of an incomplete sample
-    };
-
-    void DrainLoop();
-    void DrainOnce(int timeout_ms);
+    bool Launch();
+    bool LoadSink(unsigned rate);
     bool Fail(std::string msg); // records msg, returns false
     bool AbortStart(std::string msg);
-    void ExportEnv();
-    void RestoreEnv();
-    void CloseSinks();
 
     std::string dir_;
     pid_t pid_ = -1;
-    int wake_pipe_[2] = {-1, -1};
-    std::thread drainer_;
-    bool stop_drainer_ = false; // guarded by mu_
-
-    mutable std::mutex mu_;
-    std::condition_variable recorded_cv_;
-    std::map<unsigned, std::unique_ptr<Sink>> sinks_; // by rate
-    unsigned current_rate_ = 0;
-    bool recording_ = false;
-    std::vector<float> recorded_;
-    bool heard_ = false; // recorded_ holds a non-zero sample
+    std::vector<unsigned> rates_; // sinks loaded, in order
     std::string error_;
-
-    std::vector<std::pair<std::string, std::pair<bool, std::string>>> saved_env_;
+    EnvOverride env_;
 };
 
 } // namespace testsupport

@@ -42,11 +42,12 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
 
 // Checks a recording of two timed starts of `frequency` at `rate`, whose
 // clicks were dated on the sink's timeline: the second click restarted the
-// tone from sample 0, and the tone ended `deadlineSeconds` after the first
-// click (within `deadlineTolerance`: a tenth of a second covers dating clicks
-// by sink blocks).
+// tone from sample 0 within `restartSeconds` of the click, and the tone ended
+// `deadlineSeconds` after the first click (within `deadlineTolerance`: a
+// tenth of a second covers dating clicks by sink blocks).
 void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
                                        std::size_t firstClick, std::size_t secondClick, double deadlineSeconds,
-                                       float tolerance = 0.0f, double deadlineTolerance = 0.1);
+                                       float tolerance = 0.0f, double deadlineTolerance = 0.1,
+                                       double restartSeconds = 0.5);
 
 } // namespace testsupport

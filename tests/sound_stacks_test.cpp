@@ -1,0 +1,207 @@
+// The generator on every Linux sound stack it meets: PipeWire through its
+// PulseAudio-protocol server and through its own ALSA plugin, bare ALSA with
+// no server, and PulseAudio; each recorded at its sink and compared with the
+// table sample for sample. A server that is missing at the first start, or
+// dies mid-tone, must cost the user nothing but silence.
+
+#include "alsa_file_sink.h"
+#include "dialog_driver.h"
+#include "expected_table.h"
+#include "message_box_answerer.h"
+#include "pipewire_server.h"
+#include "pulse_server.h"
+#include "recording_check.h"
+#include "sine_table.h"
+#include "tonegen_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using testsupport::Click;
+using testsupport::Pump;
+
+int RateButton(std::uint32_t rate)
+{
+    return rate == 22050 ? IDC_RATE_22050 : rate == 48000 ? IDC_RATE_48000 : IDC_RATE_96000;
+}
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Standard error, as the process writes it, diverted into a pipe while this
+// lives. Nothing reads the pipe until Release(), and its write end does not
+// block: a flood fills it and the rest is lost, rather than filling a disk
+// or stalling the writer.
+class StderrCapture {
+  public:
+    StderrCapture()
+    {
+        std::fflush(stderr);
+        m_saved = dup(2);
+        if (pipe2(m_pipe, O_NONBLOCK | O_CLOEXEC) == 0)
+            dup2(m_pipe[1], 2);
+    }
+    ~StderrCapture() { Release(); }
+
+    // Puts standard error back and returns what was written meanwhile.
+    std::string Release()
+    {
+        if (m_saved < 0)
+            return m_text;
+        std::fflush(stderr);
+        dup2(m_saved, 2);
+        close(m_saved);
+        m_saved = -1;
+        close(m_pipe[1]);
+        char buf[4096];
+        for (ssize_t n; (n = read(m_pipe[0], buf, sizeof buf)) > 0;)
+            m_text.append(buf, static_cast<std::size_t>(n));
+        close(m_pipe[0]);
+        return m_text;
+    }
+
+  private:
+    int m_saved = -1;
+    int m_pipe[2] = {-1, -1};
+    std::string m_text;
+};
+
+// A live dialog on whatever route the test has set up first: the library is
+// initialised when the dialog opens, so the stack must exist by then.
+class SoundStacks : public ::testing::Test {
+  protected:
+    void TearDown() override
+    {
+        if (m_open) {
+            Click(m_dlg, IDC_STOP);
+            m_dlg.DestroyWindow();
+        }
+        g_sampleRate = 22050;
+    }
+
+    void Open(std::uint32_t rate)
+    {
+        ASSERT_TRUE(m_dlg.Create());
+        m_open = true;
+        Click(m_dlg, RateButton(rate));
+        ASSERT_EQ(g_sampleRate, rate);
+    }
+
+    // Plays a continuous tone until `sink` has heard a quarter of a second
+    // of it, and checks what it heard against the table.
+    void ExpectPlaysTheTable(testsupport::SinkRecorder& sink, std::uint32_t rate, const char* route)
+    {
+        sink.StartRecording();
+        Click(m_dlg, IDC_START_CONTINUOUS);
+        ASSERT_TRUE(m_dlg.m_playing) << route;
+        ASSERT_TRUE(sink.WaitForSound(5s)) << route << ": nothing reached the sink";
+        const std::size_t heard = sink.RecordedCount();
+        ASSERT_TRUE(sink.WaitForRecorded(heard + rate / 4, 5s)) << route;
+        Click(m_dlg, IDC_STOP);
+        Pump(100);
+        const auto recording = sink.StopRecording();
+        const auto span = testsupport::FindTone(recording);
+        EXPECT_GE(span.end - span.begin, rate / 5) << route;
+        EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, rate)), "") << route;
+    }
+
+    // The server is missing when the dialog opens, so the first start fails
+    // quietly; once it is back the next start plays. Then it dies mid-tone:
+    // the stop returns at once, the process falls idle, standard error gets
+    // a few lines at most, and once the server is back again the next start
+    // plays the table from sample 0.
+    void ExpectServerLossCostsOnlySilence(testsupport::SinkRecorder& sink, std::uint32_t rate,
+                                          const std::function<void()>& kill, const std::function<bool()>& revive,
+                                          const char* route)
+    {
+        kill();
+        Open(rate);
+        Click(m_dlg, IDC_START_CONTINUOUS);
+        EXPECT_FALSE(m_dlg.m_playing) << route << ": a start without a server reported success";
+        ASSERT_TRUE(revive()) << route;
+        ExpectPlaysTheTable(sink, rate, route);
+
+        Click(m_dlg, IDC_START_CONTINUOUS);
+        ASSERT_TRUE(m_dlg.m_playing) << route;
+        ASSERT_TRUE(sink.WaitForSound(5s)) << route;
+        StderrCapture stderrCapture;
+        kill();
+        Pump(500);
+        QElapsedTimer stop;
+        stop.start();
+        Click(m_dlg, IDC_STOP);
+        EXPECT_LT(stop.elapsed(), 1000) << route << ": the stop hung on the lost server";
+        EXPECT_FALSE(m_dlg.m_playing) << route;
+        // Asleep, not pumping events: that loop would be the busiest thread.
+        std::this_thread::sleep_for(1s);
+        const double cpuBefore = CpuSeconds();
+        std::this_thread::sleep_for(1s);
+        EXPECT_LT(CpuSeconds() - cpuBefore, 0.2) << route << ": still busy a second after the stop";
+        const std::string text = stderrCapture.Release();
+        EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10) << route << ": standard error flooded:\n"
+                                                                  << text.substr(0, 2000);
+
+        ASSERT_TRUE(revive()) << route;
+        ExpectPlaysTheTable(sink, rate, route);
+    }
+
+    CToneGenDlg m_dlg;
+    testsupport::MessageBoxAnswerer m_boxes;
+    bool m_open = false;
+};
+
+TEST_F(SoundStacks, PipeWireThroughItsPulseAudioServerPlaysTheTable)
+{
+    testsupport::PipeWireServer server;
+    ASSERT_TRUE(server.Start(testsupport::PipeWireServer::Route::PulseProtocol, 22050)) << server.Error();
+    Open(22050);
+    ExpectPlaysTheTable(server, 22050, "PipeWire, PulseAudio protocol");
+}
+
+TEST_F(SoundStacks, BareAlsaWithNoServerPlaysTheTable)
+{
+    testsupport::AlsaFileSink sink;
+    ASSERT_TRUE(sink.Start(96000)) << sink.Error();
+    Open(96000);
+    ExpectPlaysTheTable(sink, 96000, "bare ALSA");
+}
+
+TEST_F(SoundStacks, PipeWireThroughItsAlsaPluginSurvivesLosingTheServer)
+{
+    testsupport::PipeWireServer server;
+    ASSERT_TRUE(server.Start(testsupport::PipeWireServer::Route::AlsaPlugin, 48000)) << server.Error();
+    ExpectServerLossCostsOnlySilence(
+        server, 48000, [&] { server.Kill(); }, [&] { return server.Revive(); }, "PipeWire, ALSA plugin");
+    EXPECT_EQ(server.Error(), "");
+}
+
+TEST_F(SoundStacks, PulseAudioSurvivesLosingTheServer)
+{
+    testsupport::PulseServer server;
+    ASSERT_TRUE(server.Start()) << server.Error();
+    ASSERT_TRUE(server.UseRate(48000)) << server.Error();
+    ExpectServerLossCostsOnlySilence(
+        server, 48000, [&] { server.Kill(); }, [&] { return server.Revive(); }, "PulseAudio");
+    EXPECT_EQ(server.Error(), "");
+}
+
+} // namespace

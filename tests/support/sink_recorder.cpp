@@ -1,0 +1,232 @@
+#include "sink_recorder.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace testsupport {
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// The smallest pipe the kernel gives: one page.
+constexpr int kPacedPipeBytes = 4096;
+
+} // namespace
+
+SinkRecorder::~SinkRecorder()
+{
+    CloseFifos();
+}
+
+bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned pacedRate, std::string* error)
+{
+    if (mkfifo(path.c_str(), 0600) != 0) {
+        *error = "mkfifo: " + std::string(strerror(errno));
+        return false;
+    }
+    auto fifo = std::make_unique<Fifo>();
+    fifo->read_fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    fifo->write_fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fifo->read_fd < 0 || fifo->write_fd < 0) {
+        *error = "open fifo: " + std::string(strerror(errno));
+        if (fifo->read_fd >= 0)
+            close(fifo->read_fd);
+        if (fifo->write_fd >= 0)
+            close(fifo->write_fd);
+        return false;
+    }
+    // Paced: the smallest pipe, so the writer blocks a few milliseconds
+    // ahead of the reader. Otherwise room for seconds of audio, so a briefly
+    // descheduled drainer never makes the sink drop samples. Best effort:
+    // the kernel may round or cap either.
+    fcntl(fifo->read_fd, F_SETPIPE_SZ, pacedRate != 0 ? kPacedPipeBytes : 1 << 20);
+    fifo->paced_rate = pacedRate;
+    fifo->paced_from = Clock::now();
+    if (!drainer_.joinable()) {
+        if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+            *error = "pipe2: " + std::string(strerror(errno));
+            close(fifo->read_fd);
+            close(fifo->write_fd);
+            return false;
+        }
+        stop_drainer_ = false;
+        drainer_ = std::thread([this] { DrainLoop(); });
+    }
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        fifos_[key] = std::move(fifo);
+    }
+    Wake();
+    return true;
+}
+
+bool SinkRecorder::HasFifo(unsigned key) const
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    return fifos_.count(key) != 0;
+}
+
+void SinkRecorder::UseFifo(unsigned key)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    current_ = key;
+}
+
+unsigned SinkRecorder::CurrentFifo() const
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    return current_;
+}
+
+void SinkRecorder::Wake()
+{
+    [[maybe_unused]] ssize_t n = write(wake_pipe_[1], "x", 1);
+}
+
+void SinkRecorder::CloseFifos()
+{
+    if (drainer_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            stop_drainer_ = true;
+        }
+        Wake();
+        drainer_.join();
+    }
+    for (int& fd : wake_pipe_) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    std::lock_guard<std::mutex> lock(mu_);
+    for (auto& [key, fifo] : fifos_) {
+        close(fifo->read_fd);
+        close(fifo->write_fd);
+    }
+    fifos_.clear();
+    current_ = 0;
+    recording_ = false;
+}
+
+void SinkRecorder::DrainLoop()
+{
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            if (stop_drainer_)
+                return;
+        }
+        DrainOnce(100);
+    }
+}
+
+void SinkRecorder::DrainOnce(int timeout_ms)
+{
+    std::vector<pollfd> fds;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (wake_pipe_[0] >= 0)
+            fds.push_back({wake_pipe_[0], POLLIN, 0});
+        for (auto& [key, fifo] : fifos_) {
+            // A paced FIFO is always readable while its writer waits, so it
+            // is read on a short tick instead of on readiness.
+            if (fifo->paced_rate != 0)
+                timeout_ms = std::min(timeout_ms, 2);
+            else
+                fds.push_back({fifo->read_fd, POLLIN, 0});
+        }
+    }
+    poll(fds.data(), fds.size(), timeout_ms);
+    char junk[64];
+    while (read(wake_pipe_[0], junk, sizeof junk) > 0) {
+    }
+    std::lock_guard<std::mutex> lock(mu_);
+    static thread_local std::vector<unsigned char> buf(1 << 16);
+    const auto now = Clock::now();
+    for (auto& [key, fifo] : fifos_) {
+        std::size_t allowed = buf.size();
+        if (fifo->paced_rate != 0) {
+            // Credit for at most one pipe's worth: a writer that was idle
+            // banks no more than a device's buffer would have drained, and
+            // a pipe that is briefly empty between two writes loses no time.
+            fifo->credit = std::min(fifo->credit + std::chrono::duration<double>(now - fifo->paced_from).count() *
+                                                       fifo->paced_rate,
+                                    static_cast<double>(kPacedPipeBytes / sizeof(float)));
+            fifo->paced_from = now;
+            allowed = std::min(allowed, static_cast<std::size_t>(fifo->credit) * sizeof(float));
+        }
+        while (allowed > 0) {
+            ssize_t n = read(fifo->read_fd, buf.data(), allowed);
+            if (n <= 0)
+                break;
+            allowed -= static_cast<std::size_t>(n);
+            if (fifo->paced_rate != 0)
+                fifo->credit -= static_cast<double>(n) / sizeof(float);
+            // Keep sample alignment even for bytes we throw away.
+            auto& bytes = fifo->partial;
+            bytes.insert(bytes.end(), buf.begin(), buf.begin() + n);
+            const std::size_t whole = bytes.size() / sizeof(float);
+            if (recording_ && key == current_) {
+                const std::size_t old = recorded_.size();
+                recorded_.resize(old + whole);
+                std::memcpy(recorded_.data() + old, bytes.data(), whole * sizeof(float));
+                if (!heard_)
+                    heard_ = std::any_of(recorded_.begin() + static_cast<long>(old), recorded_.end(),
+                                         [](float s) { return s != 0.0f; });
+            }
+            bytes.erase(bytes.begin(), bytes.begin() + static_cast<long>(whole * sizeof(float)));
+        }
+    }
+    recorded_cv_.notify_all();
+}
+
+void SinkRecorder::StartRecording()
+{
+    // Discard any backlog first, so the recording starts at "now" even if the
+    // drainer was descheduled for a while.
+    if (drainer_.joinable())
+        DrainOnce(0);
+    std::lock_guard<std::mutex> lock(mu_);
+    recorded_.clear();
+    heard_ = false;
+    recording_ = true;
+}
+
+bool SinkRecorder::WaitForRecorded(std::size_t count, std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(mu_);
+    return recorded_cv_.wait_for(lock, timeout, [&] { return recorded_.size() >= count; });
+}
+
+bool SinkRecorder::WaitForSound(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(mu_);
+    return recorded_cv_.wait_for(lock, timeout, [&] { return heard_; });
+}
+
+std::size_t SinkRecorder::RecordedCount() const
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    return recorded_.size();
+}
+
+std::vector<float> SinkRecorder::StopRecording()
+{
+    // Pick up what is already sitting in the FIFO before closing the window.
+    if (drainer_.joinable())
+        DrainOnce(0);
+    std::lock_guard<std::mutex> lock(mu_);
+    recording_ = false;
+    std::vector<float> out;
+    out.swap(recorded_);
+    return out;
+}
+
+} // namespace testsupport

@@ -1,0 +1,77 @@
+// What every private sound stack's sink shares: FIFOs that the stack's sink
+// writes float32le mono samples into, drained by one thread for as long as
+// the stack lives, and a recording of what the current one receives.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+class SinkRecorder {
+  public:
+    SinkRecorder() = default;
+    virtual ~SinkRecorder();
+    SinkRecorder(const SinkRecorder&) = delete;
+    SinkRecorder& operator=(const SinkRecorder&) = delete;
+
+    // From now on, samples drained from the current FIFO are kept.
+    void StartRecording();
+    // Blocks until at least `count` samples have been kept or `timeout` ran
+    // out; returns whether the count was reached.
+    bool WaitForRecorded(std::size_t count, std::chrono::milliseconds timeout);
+    std::size_t RecordedCount() const;
+    // Blocks until the recording holds a non-zero sample or `timeout` ran out.
+    bool WaitForSound(std::chrono::milliseconds timeout);
+    std::vector<float> StopRecording();
+
+  protected:
+    // Creates a FIFO at `path` and drains it from now on, under `key` (the
+    // sink's rate). Both ends stay open here, so the FIFO never reports EOF
+    // or breaks a writer's pipe, even when a server dies. With `pacedRate`,
+    // the FIFO is read no faster than that many samples a second from a pipe
+    // shrunk to one page: a writer with no clock of its own then plays in
+    // real time. Without it the pipe is large and read as it fills.
+    bool AddFifo(unsigned key, const std::string& path, unsigned pacedRate, std::string* error);
+    bool HasFifo(unsigned key) const;
+    // Records the FIFO under `key` from now on.
+    void UseFifo(unsigned key);
+    unsigned CurrentFifo() const;
+    // Stops draining and closes every FIFO.
+    void CloseFifos();
+
+  private:
+    struct Fifo {
+        int read_fd = -1;
+        int write_fd = -1;
+        unsigned paced_rate = 0;
+        std::chrono::steady_clock::time_point paced_from;
+        double credit = 0;                  // samples a paced FIFO may still be read
+        std::vector<unsigned char> partial; // bytes of an incomplete sample
+    };
+
+    void DrainLoop();
+    void DrainOnce(int timeout_ms);
+    void Wake();
+
+    std::thread drainer_;
+    int wake_pipe_[2] = {-1, -1};
+
+    mutable std::mutex mu_;
+    std::condition_variable recorded_cv_;
+    bool stop_drainer_ = false;
+    std::map<unsigned, std::unique_ptr<Fifo>> fifos_;
+    unsigned current_ = 0;
+    bool recording_ = false;
+    std::vector<float> recorded_;
+    bool heard_ = false; // recorded_ holds a non-zero sample
+};
+
+} // namespace testsupport

@@ -7,13 +7,17 @@ PRESETS := default asan tsan
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
+.PHONY: run test check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
 	$(addprefix test-,$(PRESETS) windows)
 
 run: build
 	./build/app/tonegen
 
 test: deps $(addprefix test-,$(PRESETS)) test-windows
+
+# The quick loop while working: the plain build's unit and GUI suites.
+check: build
+	ctest --preset default -L 'unit|gui'
 
 deps:
 	@scripts/install-deps

@@ -1,12 +1,13 @@
 # The two commands a developer needs: `make run` and `make test`.
 # Each installs missing system packages, configures and builds first.
-# `make windows` cross-builds the Windows program, build-windows/app/tonegen.exe.
+# `make windows` cross-builds the Windows program, build-windows/app/tonegen.exe;
+# `make windows-package` makes what Windows users download.
 
 PRESETS := default asan tsan
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test check deps build windows bench screenshot package clean $(addprefix build-,$(PRESETS) windows) \
+.PHONY: run test check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
 	$(addprefix test-,$(PRESETS) windows)
 
 run: build
@@ -52,5 +53,13 @@ package: deps
 	cd build-package && cpack -G DEB
 	@ls build-package/tonegen_*.deb
 
+# The Windows installer and portable zip, likewise from a Release tree of
+# their own.
+windows-package: deps
+	cmake -S . -B build-windows-package -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake \
+	      -DCMAKE_BUILD_TYPE=Release -DTONEGEN_BUILD_TESTS=OFF -DTONEGEN_WERROR=$(TONEGEN_WERROR) >/dev/null
+	cmake --build build-windows-package
+	@ls -1 build-windows-package/package/tonegen-*
+
 clean:
-	rm -rf build build-asan build-tsan build-windows build-package
+	rm -rf build build-asan build-tsan build-windows build-package build-windows-package

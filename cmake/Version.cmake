@@ -1,6 +1,8 @@
-# Identity shared by the program, its desktop metadata and the Debian package.
-# Included from app/ (version header, desktop files) and from Packaging.cmake,
-# so both read the same values; it only sets variables and may run twice.
+# Identity shared by the program, its desktop metadata, the Debian package
+# and the Windows installer.
+# Included from app/ (version header, desktop files, Windows resources), from
+# Packaging.cmake and from packaging/windows, so all read the same values; it
+# only sets variables and may run more than once.
 
 # Reverse-DNS id: names the .desktop file, the AppStream component and the
 # icon, so launchers and software centres can tie the three together.
@@ -18,6 +20,13 @@ set(TONEGEN_LANGUAGE "zh-CN")
 # Date of the release named by project(VERSION); AppStream wants both, and
 # taking the date from the build clock would make rebuilds differ.
 set(TONEGEN_RELEASE_DATE "2026-12-08")
+
+# How the program is named to users, and by whom it is published: the
+# Windows version resources, the Start-menu shortcut and the list of
+# installed programs all show these.
+set(TONEGEN_DISPLAY_NAME "正弦波信号发生器")
+set(TONEGEN_PUBLISHER "tonegen 项目")
+set(TONEGEN_COPYRIGHT "© 2026 ${TONEGEN_PUBLISHER}，MIT 许可证")
 
 set(TONEGEN_VERSION_LINE "tonegen ${tonegen_VERSION} ${TONEGEN_LANGUAGE}")
 

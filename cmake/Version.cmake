@@ -22,8 +22,8 @@ set(TONEGEN_LANGUAGE "zh-CN")
 set(TONEGEN_RELEASE_DATE "2026-12-08")
 
 # How the program is named to users, and by whom it is published: the
-# Windows version resources, the Start-menu shortcut and the list of
-# installed programs all show these.
+# desktop entry, the AppStream name, the Windows version resources, the
+# Start-menu shortcut and the list of installed programs all show these.
 set(TONEGEN_DISPLAY_NAME "正弦波信号发生器")
 set(TONEGEN_PUBLISHER "tonegen 项目")
 set(TONEGEN_COPYRIGHT "© 2026 ${TONEGEN_PUBLISHER}，MIT 许可证")

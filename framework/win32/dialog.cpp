@@ -68,6 +68,25 @@ void CentreInWorkArea(HWND hwnd)
     ::SetWindowPos(hwnd, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The button control makes a radio button a tab stop whenever it is checked,
+// so that the user's choice in a group stays within reach of the keyboard.
+// A check the dialog makes while it initialises is not the user's: the
+// dialog opens with the template's tab stops, so that the dialog manager's
+// first tab stop, which takes the focus, is the one the template names.
+void UseTheTemplatesTabStops(HWND hwnd, const DialogTemplate& tmpl)
+{
+    HWND child = ::GetWindow(hwnd, GW_CHILD);
+    for (const DialogItemTemplate& item : tmpl.items) {
+        if (child == nullptr)
+            return;
+        const auto style = static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE));
+        const DWORD wanted = (style & ~static_cast<DWORD>(WS_TABSTOP)) | (item.style & WS_TABSTOP);
+        if (wanted != style)
+            ::SetWindowLongW(child, GWL_STYLE, static_cast<LONG>(wanted));
+        child = ::GetWindow(child, GW_HWNDNEXT);
+    }
+}
+
 bool AsksForAPlace(const DialogTemplate& tmpl)
 {
     return tmpl.x != 0 || tmpl.y != 0 || (tmpl.style & (DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE)) != 0;
@@ -101,6 +120,7 @@ INT_PTR CALLBACK WindowImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
         }
         WatchForHelpKey(hwnd);
         const BOOL focusFirst = dialog->OnInitDialog();
+        UseTheTemplatesTabStops(hwnd, dialog->m_template);
         if (!AsksForAPlace(dialog->m_template))
             CentreInWorkArea(hwnd);
         // TRUE lets the dialog manager put the focus on the first tab stop,

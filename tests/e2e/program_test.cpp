@@ -169,6 +169,21 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
         return false;
     }
 
+    // After `action`, the sink hears `hz` at the sink's rate, from table
+    // sample 0, for half a second.
+    void ExpectHeard(std::uint32_t hz, const std::function<void()>& action)
+    {
+        m_server.StartRecording();
+        action();
+        ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "no output started";
+        ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + m_server.Rate() / 2, kPatience));
+        const auto recording = m_server.StopRecording();
+        EXPECT_EQ(testsupport::CompareWithTable(recording, testsupport::FindTone(recording, Tolerance()),
+                                                testsupport::ExpectedTable(hz, m_server.Rate()), Tolerance()),
+                  "")
+            << hz << " Hz";
+    }
+
     std::string SinkInputs()
     {
         std::string out;
@@ -213,6 +228,58 @@ TEST_P(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)
     ASSERT_TRUE(span.found);
     EXPECT_GE(span.end - span.begin, 22050u);
     EXPECT_EQ(testsupport::CompareWithTable(recording, span, testsupport::ExpectedTable(1000, 22050), Tolerance()), "");
+}
+
+// At launch the focus is in the frequency field, its text selected: what is
+// typed first replaces it.
+TEST_P(Program, TypingAtLaunchReplacesTheFrequency)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    m_x.Type("440");
+    ExpectHeard(440, [&] { m_x.Key(XK_Return); });
+}
+
+// The focus shows only in what keys do where it is. From launch, Tab visits
+// the frequency, the duration and the four push buttons in template order
+// and comes round to the frequency: no rate button on the way, although the
+// dialog checked one as it opened.
+TEST_P(Program, TabFromLaunchVisitsTheFieldsAndPushButtonsButNoRate)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
+    m_x.Type("440"); // the frequency
+    m_x.Key(XK_Tab);
+    m_x.Type("2"); // the duration
+    m_x.Key(XK_Tab);
+    ExpectHeard(440, [&] { m_x.Key(XK_space); }); // continuous start
+    m_x.Key(XK_Tab);
+    m_x.Key(XK_space); // timed start: the tone ends by itself
+    EXPECT_TRUE(WaitForSilence(0.25)) << "the fourth tab stop is not the timed start";
+    m_x.Key(XK_Tab);
+    m_x.Key(XK_space); // stop
+    m_x.Key(XK_Tab);   // exit
+    m_x.Key(XK_Tab);   // round to the frequency
+    m_x.Type("880");
+    ExpectHeard(880, [&] { m_x.Key(XK_Return); });
+    m_x.Key(XK_Tab, {XK_Shift_L}); // back to exit
+    m_x.Key(XK_space);
+    const auto status = m_app.WaitForExit(kPatience);
+    ASSERT_TRUE(status.has_value()) << "the tab stop before the frequency is not the exit button";
+    EXPECT_EQ(e2e::DescribeStatus(*status), "exited with status 0");
+}
+
+// A rate the user has chosen, by a click or an arrow key, is a tab stop where
+// the template puts the rates, before the frequency, so that the rates stay
+// within reach of the keyboard; the arrow keys walk them in identifier order,
+// not in screen order, and each step chooses.
+TEST_P(Program, AChosenRateIsATabStopAndArrowsWalkTheRatesInIdentifierOrder)
+{
+    ASSERT_NO_FATAL_FAILURE(Launch(8000));
+    Click(IDC_RATE_22050); // the rate it has: still the user's choice
+    Click(IDC_FREQUENCY);
+    m_x.Key(XK_Tab, {XK_Shift_L}); // 22050
+    m_x.Key(XK_Down);              // 11025
+    m_x.Key(XK_Down);              // 8000, above 22050 on screen
+    ExpectHeard(1000, [&] { m_x.Key(XK_Return); });
 }
 
 TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)

@@ -42,9 +42,18 @@ void Pump(HWND dialog, DWORD ms)
     }
 }
 
+// The generator's dialog, opened as the application opens it: 22050 checked.
 class Generator : public CDialog {
   public:
     Generator() : CDialog(g_toneGenDialogTemplate) {}
+
+  protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        GetDlgItem(IDC_RATE_22050)->SendMessage(BM_SETCHECK, BST_CHECKED);
+        return TRUE;
+    }
 };
 
 TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
@@ -106,6 +115,29 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
     ::GetWindowRect(hwnd, &window);
     EXPECT_LE(std::abs((window.left + window.right) - (area.left + area.right)), 1);
     EXPECT_LE(std::abs((window.top + window.bottom) - (area.top + area.bottom)), 1);
+}
+
+// The button control makes a radio button a tab stop when it is checked. The
+// check the dialog makes as it opens must not make one, or that button would
+// be the first tab stop and take the focus from the frequency field; a
+// user's click does, so that the choice stays within reach of the keyboard.
+TEST(Win32Dialog, OnlyTheUsersChoiceOfARateIsATabStop)
+{
+    Generator dialog;
+    ASSERT_TRUE(dialog.Create());
+    HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
+    const auto tabStop = [&](int id) {
+        return (::GetWindowLongW(::GetDlgItem(hwnd, id), GWL_STYLE) & WS_TABSTOP) != 0;
+    };
+    ASSERT_EQ(::SendMessageW(::GetDlgItem(hwnd, IDC_RATE_22050), BM_GETCHECK, 0, 0), BST_CHECKED);
+    for (int id = IDC_RATE_22050; id <= IDC_RATE_96000; ++id)
+        EXPECT_FALSE(tabStop(id)) << id;
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(hwnd, IDC_FREQUENCY));
+
+    ::SendMessageW(::GetDlgItem(hwnd, IDC_RATE_44100), BM_CLICK, 0, 0);
+    EXPECT_TRUE(tabStop(IDC_RATE_44100));
+    EXPECT_FALSE(tabStop(IDC_RATE_22050));
+    EXPECT_EQ(::GetNextDlgTabItem(hwnd, ::GetDlgItem(hwnd, IDC_FREQUENCY), TRUE), ::GetDlgItem(hwnd, IDC_RATE_44100));
 }
 
 using testsupport::kProbeEditId;

@@ -1,8 +1,10 @@
 #include "data_exchange.h"
 
 #include "afx_strings.h"
+#include "button.h"
 #include "dialog.h"
 #include "message_box.h"
+#include "window_binding.h"
 
 #include <string>
 
@@ -19,6 +21,12 @@ void CDataExchange::Fail()
     if (m_pLastControl != nullptr)
         m_pDlgWnd->GotoDlgCtrl(m_pLastControl);
     throw Failure{};
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CButton& rControl)
+{
+    if (!rControl.IsWindow())
+        afx::WindowBinding::Bind(rControl, *pDX->m_pDlgWnd, nIDC);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)

@@ -1,13 +1,29 @@
 #include "dialog.h"
 
 #include "data_exchange.h"
+#include "window_binding.h"
 
 #include <array>
+
+CDialog::CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd) : m_template(tmpl), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog()
+{
+    DestroyWindow();
+}
+
+void CDialog::DestroyWindow()
+{
+    if (!IsWindow())
+        return;
+    afx::WindowBinding::UnbindControls(*this);
+    afx::WindowBinding::DestroyDialogWindow(*this);
+    m_controls.reset();
+}
 
 const AFX_MSGMAP* CDialog::GetThisMessageMap()
 {
     static constexpr std::array entries{
-        afx::OnCommand<&CDialog::OnOK>(BN_CLICKED, IDOK),
         afx::OnCommand<&CDialog::OnCancel>(BN_CLICKED, IDCANCEL),
     };
     static constexpr AFX_MSGMAP map{&CWnd::GetThisMessageMap, entries};
@@ -19,12 +35,6 @@ BOOL CDialog::OnInitDialog()
     if (!UpdateData(FALSE))
         EndDialog(-1);
     return TRUE;
-}
-
-void CDialog::OnOK()
-{
-    if (UpdateData(TRUE))
-        EndDialog(IDOK);
 }
 
 void CDialog::OnCancel()

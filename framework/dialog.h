@@ -1,8 +1,10 @@
 #pragma once
 
 // CDialog: a dialog window built from a template, run modally (DoModal) or
-// modelessly (Create). IDOK and IDCANCEL end it through OnOK and OnCancel;
-// the close box becomes IDCANCEL as on the platform.
+// modelessly (Create). IDCANCEL (Escape, and the close box by default) ends
+// it through OnCancel. Enter presses the default push button; IDOK, which
+// the platform sends for Enter only in a dialog that has none, has no
+// handler here: the generator's dialog has one.
 
 #include "dialog_template.h"
 #include "wnd.h"
@@ -41,19 +43,14 @@ class CDialog : public CWnd {
 
   protected:
     virtual BOOL OnInitDialog();
-    virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX);
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    friend struct afx::WindowBinding;
     friend struct afx::WindowImpl;
-
-    // The Qt side builds the window itself; on Win32 the platform's dialog
-    // manager does, from the template.
-    void CreateDialogWindow();
-    void InitialiseDialog();
 
     const DialogTemplate& m_template;
     CWnd* m_pParentWnd;

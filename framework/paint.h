@@ -14,10 +14,6 @@ struct CRect {
 };
 
 CRect GetClientRect(const CWnd& wnd);
-#if !defined(_WIN32)
-// On Windows, the platform's own.
-int GetSystemMetrics(int nIndex);
-#endif
 
 class CPaintDC {
   public:
@@ -28,6 +24,8 @@ class CPaintDC {
 
     // The device context handle, as WM_ICONERASEBKGND carries it.
     WPARAM GetSafeHdc() const;
+    // Draws the icon at the window's icon size (SM_CXICON at its DPI), from
+    // the icon's image of that size where it has one.
     void DrawIcon(int x, int y, HICON hIcon);
 
   private:

@@ -30,7 +30,7 @@ const AFX_MSGMAP* CWinApp::GetThisMessageMap()
 
 BOOL CWinApp::InitInstance()
 {
-    return TRUE;
+    return FALSE;
 }
 
 void CWinApp::OnHelp()

@@ -11,11 +11,7 @@
 
 class CWnd;
 
-// Help commands (the platform defines them on Windows) and the context
-// numbering of dialog templates.
-#if !defined(_WIN32)
-constexpr UINT HELP_CONTEXT = 0x0001;
-#endif
+// The help context of a dialog is this plus its template's id.
 constexpr std::uint32_t HID_BASE_RESOURCE = 0x20000;
 
 class CWinApp : public CCmdTarget {
@@ -23,16 +19,18 @@ class CWinApp : public CCmdTarget {
     CWinApp();
     ~CWinApp() override;
 
+    // Runs the application; the process ends, with status 0, when it
+    // returns. The framework has no message loop of its own to run after it,
+    // so the result (FALSE, by the platform's convention for that) is not
+    // examined.
     virtual BOOL InitInstance();
-    // Runs after InitInstance returned FALSE; its result is the exit status.
-    virtual int ExitInstance() { return 0; }
 
     // F1: asks for the help topic of the main window's dialog template in the
     // program's help file.
     void OnHelp();
-    // Shows a topic of the program's help file. The platform's viewer for
-    // these files does not exist here, so the request always fails and the
-    // user is told.
+    // Asks the platform's help viewer for a topic of the program's help
+    // file; where no viewer can be started (on Linux, none exists for these
+    // files) the user is told that help failed to start.
     virtual void WinHelp(std::uint32_t dwData, UINT nCmd = HELP_CONTEXT);
 
     // The program's full path with its extension replaced by ".HLP".
@@ -50,8 +48,9 @@ class CWinApp : public CCmdTarget {
     CWnd* m_pMainWnd = nullptr;
 
   protected:
-    // Qt draws every control with the desktop style's depth already; there
-    // is no flat look to upgrade.
+    // Every platform this runs on draws its controls three-dimensional
+    // already (Qt's styles; Windows since 95, themed through Common Controls
+    // 6): there is no flat look to upgrade.
     void Enable3dControlsStatic() {}
 };
 

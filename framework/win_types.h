@@ -1,22 +1,13 @@
 #pragma once
 
 // The platform's basic types and constants, at their original values, so that
-// application code reads as it was written. On Windows they are the
-// platform's own, from <windows.h>; elsewhere they are defined here.
+// application code reads as it was written. They are declared here on every
+// platform: the platform's own header stays inside framework/win32 (see
+// win32/platform.h there), where its macros cannot rename the framework's
+// members of the same names (SendMessage, GetWindowText, DefWindowProc, ...)
+// behind the application's back.
 
 #include <cstdint>
-
-#if defined(_WIN32)
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#else
 
 using BOOL = int;
 constexpr BOOL TRUE = 1;
@@ -79,7 +70,41 @@ constexpr UINT MB_SYSTEMMODAL = 0x00001000;
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
 
-#endif
+// Help commands.
+constexpr UINT HELP_CONTEXT = 0x0001;
+
+// Window styles.
+constexpr std::uint32_t WS_POPUP = 0x80000000;
+constexpr std::uint32_t WS_CHILD = 0x40000000;
+constexpr std::uint32_t WS_VISIBLE = 0x10000000;
+constexpr std::uint32_t WS_CAPTION = 0x00C00000;
+constexpr std::uint32_t WS_BORDER = 0x00800000;
+constexpr std::uint32_t WS_SYSMENU = 0x00080000;
+constexpr std::uint32_t WS_GROUP = 0x00020000;
+constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000;
+constexpr std::uint32_t WS_TABSTOP = 0x00010000;
+
+// Dialog styles.
+constexpr std::uint32_t DS_ABSALIGN = 0x01;
+constexpr std::uint32_t DS_SETFONT = 0x40;
+constexpr std::uint32_t DS_MODALFRAME = 0x80;
+constexpr std::uint32_t DS_CENTER = 0x0800;
+constexpr std::uint32_t DS_CENTERMOUSE = 0x1000;
+
+// Extended styles.
+constexpr std::uint32_t WS_EX_DLGMODALFRAME = 0x00000001;
+constexpr std::uint32_t WS_EX_CLIENTEDGE = 0x00000200;
+constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000;
+
+// Control styles.
+constexpr std::uint32_t BS_PUSHBUTTON = 0x0;
+constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x1;
+constexpr std::uint32_t BS_GROUPBOX = 0x7;
+constexpr std::uint32_t BS_AUTORADIOBUTTON = 0x9;
+constexpr std::uint32_t BS_TYPEMASK = 0xF;
+constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;
+constexpr std::uint32_t ES_NUMBER = 0x2000;
+constexpr std::uint32_t SS_LEFT = 0x0;
 
 // The framework's own help command, which the platform does not define.
 constexpr UINT ID_HELP = 0xE146;

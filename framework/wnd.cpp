@@ -3,8 +3,41 @@
 #include "afx_strings.h"
 #include "message_box.h"
 #include "win_app.h"
+#include "window_binding.h"
 
+#include <algorithm>
 #include <new>
+
+namespace afx {
+
+void WindowBinding::Bind(CWnd& object, CWnd& dialog, int id)
+{
+    const CWnd* control = dialog.GetDlgItem(id);
+    if (control == nullptr || !control->IsWindow())
+        return;
+    ShareWindow(object, *control);
+    object.m_pParent = &dialog;
+    object.m_nID = id;
+    for (auto& entry : dialog.m_controls->byId) {
+        if (entry.first == id)
+            entry.second = &object;
+    }
+}
+
+void WindowBinding::UnbindControls(CWnd& dialog)
+{
+    if (!dialog.m_controls)
+        return;
+    const DialogControls& controls = *dialog.m_controls;
+    for (const auto& [id, control] : controls.byId) {
+        const bool owned = std::any_of(controls.owned.begin(), controls.owned.end(),
+                                       [control = control](const auto& c) { return c.get() == control; });
+        if (!owned)
+            Detach(*control);
+    }
+}
+
+} // namespace afx
 
 const AFX_MSGMAP* CWnd::GetThisMessageMap()
 {
@@ -18,7 +51,7 @@ LRESULT CWnd::Deliver(UINT message, WPARAM wParam, LPARAM lParam)
     m_current = {message, wParam, lParam};
     LRESULT result = 0;
     try {
-        result = WindowProc(message, wParam, lParam);
+        result = Dispatch(message, wParam, lParam);
     } catch (const std::bad_alloc&) {
         // The message counts as handled; whatever the handler had not done
         // yet stays undone.
@@ -28,50 +61,43 @@ LRESULT CWnd::Deliver(UINT message, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result))
-        result = DefWindowProc(message, wParam, lParam);
-    return result;
-}
-
-BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-    if (message == WM_COMMAND)
-        return OnCommand(wParam, lParam);
-    if (const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, 0, 0)) {
-        *pResult = entry->pfn(this, wParam, lParam);
-        return TRUE;
+    if (message != WM_COMMAND) {
+        if (const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, 0, 0))
+            return entry->pfn(this, wParam, lParam);
+        return DefWindowProc(message, wParam, lParam);
     }
-    return FALSE;
-}
-
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
-{
     // A control's notification (lParam names the control) arriving while a
     // data exchange writes the controls is the exchange's own echo.
     if (lParam != 0 && m_nLockNotify > 0)
-        return TRUE;
+        return 0;
     const UINT code = HIWORD(wParam);
     const UINT id = LOWORD(wParam);
-    if (const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(WM_COMMAND, code, id)) {
-        entry->pfn(this, wParam, lParam);
-        return TRUE;
-    }
+    if (const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(WM_COMMAND, code, id))
+        return entry->pfn(this, wParam, lParam);
     // Commands nobody in the window handled go on to the application.
     if (CWinApp* app = AfxGetApp()) {
-        if (const AFX_MSGMAP_ENTRY* entry = app->FindMessageEntry(WM_COMMAND, code, id)) {
-            entry->pfn(app, wParam, lParam);
-            return TRUE;
-        }
+        if (const AFX_MSGMAP_ENTRY* entry = app->FindMessageEntry(WM_COMMAND, code, id))
+            return entry->pfn(app, wParam, lParam);
     }
-    return FALSE;
+    return DefWindowProc(message, wParam, lParam);
 }
 
 LRESULT CWnd::Default()
 {
     return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    if (!m_controls)
+        return nullptr;
+    for (const auto& [id, control] : m_controls->byId) {
+        if (id == nID)
+            return control;
+    }
+    return nullptr;
 }
 
 std::u16string CWnd::GetDlgItemText(int nID) const

@@ -10,8 +10,10 @@
 #include <string_view>
 
 namespace afx {
+struct DialogControls;
+struct WindowBinding;
 struct WindowImpl;
-}
+} // namespace afx
 
 class CWnd : public CCmdTarget {
   public:
@@ -34,36 +36,43 @@ class CWnd : public CCmdTarget {
     CWnd* GetDlgItem(int nID) const;
     std::u16string GetDlgItemText(int nID) const;
     void SetDlgItemText(int nID, std::u16string_view text);
+    // An edit control's text.
     std::u16string GetWindowText() const;
     void SetWindowText(std::u16string_view text);
 
-    void SetFocus();
     BOOL IsIconic() const;
-    BOOL IsWindowVisible() const;
     BOOL IsWindow() const { return m_impl != nullptr; }
-    int GetDlgCtrlID() const { return m_nID; }
+
+    // The platform's system metric (SM_CXICON, ...) at the DPI this window
+    // is shown at, so that what a window sizes in pixels itself scales with
+    // its dialog. Within a window's own members it answers in place of the
+    // platform's GetSystemMetrics, which knows only one DPI.
+    int GetSystemMetrics(int nIndex) const;
 
     static const AFX_MSGMAP* GetThisMessageMap();
 
   protected:
-    // Where every message to this window arrives on its way through the
-    // message map: keeps the message for Default and turns a handler's
+    // Where every message to this window arrives: through the message map
+    // (commands the window does not handle go on to the application's), else
+    // to DefWindowProc. Keeps the message for Default, and turns a handler's
     // std::bad_alloc into the framework's out-of-memory report.
     LRESULT Deliver(UINT message, WPARAM wParam, LPARAM lParam);
 
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Default processing of the message being handled.
     LRESULT Default();
 
   private:
+    friend struct afx::WindowBinding;
     friend struct afx::WindowImpl;
     friend class CDialog;
 
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
     std::unique_ptr<afx::WindowImpl> m_impl;
+    // For a dialog: its controls.
+    std::unique_ptr<afx::DialogControls> m_controls;
     CWnd* m_pParent = nullptr; // for child controls: the dialog
     int m_nID = 0;
     // Depth of data exchanges running on this window; while non-zero its

@@ -4,6 +4,7 @@
 #include "dialog_manager.h"
 #include "edit_control.h"
 #include "static_text.h"
+#include "window_binding.h"
 #include "window_impl.h"
 
 #include <QGroupBox>
@@ -145,6 +146,10 @@ bool TransparentToMouse(const QWidget* widget)
     return dynamic_cast<const StaticText*>(widget) != nullptr;
 }
 
+// A radio button without a tab stop still takes the focus from a click or an
+// arrow key, and Qt then gives it the tab stop and takes it from the others
+// in its group: the platform's rule for a user's choice, under which the
+// checked button of a group is its tab stop.
 Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* widget)
 {
     if (TransparentToMouse(widget) || qobject_cast<const QGroupBox*>(widget) != nullptr)
@@ -154,7 +159,7 @@ Qt::FocusPolicy FocusPolicyOf(const DialogItemTemplate& item, const QWidget* wid
 
 } // namespace
 
-void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, WindowImpl& impl)
+void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, DialogControls& controls)
 {
     const DialogUnits du(window.font());
     std::vector<QWidget*> widgets;
@@ -184,8 +189,8 @@ void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, W
         auto control = std::make_unique<CWnd>();
         WindowImpl::Attach(*control, widget, &dialog, item.id);
         Connect(widget, *control);
-        impl.controls.emplace_back(item.id, control.get());
-        impl.ownedControls.push_back(std::move(control));
+        controls.byId.emplace_back(item.id, control.get());
+        controls.owned.push_back(std::move(control));
     }
     manager->Install();
 }

@@ -13,7 +13,7 @@ class QWidget;
 
 namespace afx {
 
-struct WindowImpl;
+struct DialogControls;
 
 // The template's font, with the requested face mapped to an installed one.
 QFont TemplateFont(const DialogTemplate& tmpl, const QWidget* screenOf);
@@ -33,6 +33,7 @@ class DialogUnits {
     int m_emPx;
 };
 
-void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, WindowImpl& impl);
+// Makes the template's controls in `window` and lists them in `controls`.
+void CreateControls(const DialogTemplate& tmpl, QWidget& window, CWnd& dialog, DialogControls& controls);
 
 } // namespace afx

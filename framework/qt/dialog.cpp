@@ -4,6 +4,7 @@
 #include "data_exchange.h"
 #include "dialog_window.h"
 #include "placement.h"
+#include "window_binding.h"
 #include "window_impl.h"
 
 #include <QApplication>
@@ -50,50 +51,42 @@ void UseQtTranslation()
 
 } // namespace
 
-CDialog::CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd) : m_template(tmpl), m_pParentWnd(pParentWnd) {}
+namespace afx {
 
-CDialog::~CDialog()
+void WindowImpl::OpenDialog(CDialog& dialog)
 {
-    DestroyWindow();
-}
-
-void CDialog::CreateDialogWindow()
-{
+    const DialogTemplate& tmpl = dialog.m_template;
+    dialog.m_nModalResult = -1;
     UseQtTranslation();
-    auto* window = new afx::DialogWindow(this, WindowImpl::WidgetOf(m_pParentWnd));
+    auto* window = new afx::DialogWindow(&dialog, WidgetOf(dialog.m_pParentWnd));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
-    window->setWindowTitle(afx::ToQString(m_template.caption));
-    window->setFont(afx::TemplateFont(m_template, window));
+    window->setWindowTitle(afx::ToQString(tmpl.caption));
+    window->setFont(afx::TemplateFont(tmpl, window));
 
     // An application window (in the taskbar, minimisable by every window
     // manager) rather than a transient dialog, when the template asks so.
-    const Qt::WindowType type = (m_template.exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
+    const Qt::WindowType type = (tmpl.exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
     Qt::WindowFlags flags = type | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (m_template.style & WS_SYSMENU)
+    if (tmpl.style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (m_template.style & WS_MINIMIZEBOX)
+    if (tmpl.style & WS_MINIMIZEBOX)
         flags |= Qt::WindowMinimizeButtonHint;
     window->setWindowFlags(flags);
 
     const afx::DialogUnits du(window->font());
-    window->setFixedSize(du.Size(m_template.cx, m_template.cy));
+    window->setFixedSize(du.Size(tmpl.cx, tmpl.cy));
 
-    WindowImpl::Attach(*this, window, nullptr, m_template.id);
-    afx::CreateControls(m_template, *window, *this, *m_impl);
-}
+    Attach(dialog, window, nullptr, tmpl.id);
+    dialog.m_controls = std::make_unique<DialogControls>();
+    afx::CreateControls(tmpl, *window, dialog, *dialog.m_controls);
 
-void CDialog::InitialiseDialog()
-{
-    m_nModalResult = -1;
-    CreateDialogWindow();
-    QWidget* window = WindowImpl::WidgetOf(this);
-    if (OnInitDialog()) {
+    if (dialog.OnInitDialog()) {
         // As the dialog manager does: the first tab stop takes the focus, an
         // edit control with its whole text selected.
-        for (const auto& [id, control] : m_impl->controls) {
-            QWidget* w = WindowImpl::WidgetOf(control);
+        for (const auto& [id, control] : dialog.m_controls->byId) {
+            QWidget* w = WidgetOf(control);
             if (w != nullptr && w->focusPolicy() == Qt::StrongFocus && w->isEnabled()) {
-                GotoDlgCtrl(control);
+                dialog.GotoDlgCtrl(control);
                 break;
             }
         }
@@ -103,9 +96,19 @@ void CDialog::InitialiseDialog()
     CentreInWorkArea(*window);
 }
 
+void WindowBinding::DestroyDialogWindow(CDialog& dialog)
+{
+    dialog.m_impl->timers.KillAll();
+    QWidget* window = dialog.m_impl->window.data();
+    dialog.m_impl.reset();
+    delete window;
+}
+
+} // namespace afx
+
 std::intptr_t CDialog::DoModal()
 {
-    InitialiseDialog();
+    WindowImpl::OpenDialog(*this);
     auto* window = static_cast<afx::DialogWindow*>(WindowImpl::WidgetOf(this));
     if (m_nModalResult == -1)
         window->exec();
@@ -116,26 +119,9 @@ std::intptr_t CDialog::DoModal()
 
 BOOL CDialog::Create()
 {
-    InitialiseDialog();
+    WindowImpl::OpenDialog(*this);
     WindowImpl::WidgetOf(this)->show();
     return TRUE;
-}
-
-void CDialog::DestroyWindow()
-{
-    if (!m_impl)
-        return;
-    m_impl->timers.KillAll();
-    // Objects bound to controls outlive the window; unbind them.
-    for (const auto& [id, control] : m_impl->controls) {
-        const bool owned = std::any_of(m_impl->ownedControls.begin(), m_impl->ownedControls.end(),
-                                       [control = control](const auto& c) { return c.get() == control; });
-        if (!owned)
-            WindowImpl::Detach(*control);
-    }
-    QWidget* window = m_impl->widget.data();
-    m_impl.reset();
-    delete window;
 }
 
 void CDialog::EndDialog(int nResult)

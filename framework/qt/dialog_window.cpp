@@ -52,13 +52,4 @@ void DialogWindow::reject()
     m_owner->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
-void DialogWindow::accept()
-{
-    if (m_ending) {
-        QDialog::accept();
-        return;
-    }
-    m_owner->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
 } // namespace afx

@@ -24,7 +24,6 @@ class DialogWindow : public QDialog {
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
-    void accept() override;
 
   private:
     CDialog* m_owner;

@@ -38,20 +38,16 @@ CRect GetClientRect(const CWnd& wnd)
     return widget != nullptr ? CRect{0, 0, widget->width(), widget->height()} : CRect{};
 }
 
-int GetSystemMetrics(int nIndex)
-{
-    return nIndex == SM_CXICON || nIndex == SM_CYICON ? 32 : 0;
-}
-
 struct CPaintDC::Impl {
-    explicit Impl(QWidget* widget) : painter(widget) {}
+    Impl(const CWnd& w, QWidget* widget) : wnd(w), painter(widget) {}
+    const CWnd& wnd;
     QPainter painter;
 };
 
 CPaintDC::CPaintDC(CWnd* pWnd)
 {
     if (QWidget* widget = afx::WindowImpl::WidgetOf(pWnd))
-        m_impl = std::make_unique<Impl>(widget);
+        m_impl = std::make_unique<Impl>(*pWnd, widget);
 }
 
 CPaintDC::~CPaintDC() = default;
@@ -64,5 +60,6 @@ WPARAM CPaintDC::GetSafeHdc() const
 void CPaintDC::DrawIcon(int x, int y, HICON hIcon)
 {
     if (m_impl && hIcon != nullptr)
-        IconOf(hIcon)->paint(&m_impl->painter, x, y, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        IconOf(hIcon)->paint(&m_impl->painter, x, y, m_impl->wnd.GetSystemMetrics(SM_CXICON),
+                             m_impl->wnd.GetSystemMetrics(SM_CYICON));
 }

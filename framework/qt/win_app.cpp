@@ -9,8 +9,8 @@
 
 void CWinApp::WinHelp(std::uint32_t /*dwData*/, UINT /*nCmd*/)
 {
-    // No viewer for the platform's ".HLP" files exists on this system, so
-    // starting one fails exactly as it does where none is installed.
+    // No viewer for the platform's ".HLP" files exists on Linux, so starting
+    // one fails as it does on Windows where none is installed.
     AfxMessageBox(AFX_IDP_FAILED_TO_LAUNCH_HELP, MB_ICONEXCLAMATION | MB_OK);
 }
 
@@ -24,10 +24,6 @@ int AfxWinMain(int argc, char** argv)
     // On Wayland this is the window's app id.
     if (!app->m_pszAppID.empty())
         QGuiApplication::setDesktopFileName(afx::ToQString(app->m_pszAppID));
-    if (app->InitInstance()) {
-        // An application that keeps running after initialisation has a
-        // main window whose life is the message loop's.
-        QApplication::exec();
-    }
-    return app->ExitInstance();
+    app->InitInstance();
+    return 0;
 }

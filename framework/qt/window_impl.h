@@ -10,8 +10,8 @@
 #include <QWidget>
 
 #include <map>
-#include <memory>
-#include <vector>
+
+class CDialog;
 
 namespace afx {
 
@@ -32,23 +32,21 @@ class TimerHost : public QObject {
 };
 
 struct WindowImpl {
-    explicit WindowImpl(CWnd* owner, QWidget* w) : widget(w), timers(owner) {}
+    WindowImpl(CWnd& owner, QWidget* w) : window(w), timers(&owner) {}
 
-    QPointer<QWidget> widget;
+    QPointer<QWidget> window;
     TimerHost timers;
-    // A dialog's controls by id, in template order. Controls bound with
-    // DDX_Control point at the application's object; the rest at objects
-    // owned here.
-    std::vector<std::pair<int, CWnd*>> controls;
-    std::vector<std::unique_ptr<CWnd>> ownedControls;
 
     // The Qt widget behind a window, or nullptr.
-    static QWidget* WidgetOf(const CWnd* wnd);
+    static QWidget* WidgetOf(const CWnd* wnd) { return wnd != nullptr && wnd->m_impl ? wnd->m_impl->window.data() : nullptr; }
+
     // Gives `wnd` a window: `widget`, a child control `id` of `parent`.
     static void Attach(CWnd& wnd, QWidget* widget, CWnd* parent, int id);
-    static void Detach(CWnd& wnd);
-    // Makes GetDlgItem(id) on `dialog` return `control` from now on.
-    static void Replace(CWnd& dialog, int id, CWnd* control);
+
+    // Builds the dialog's window and controls from its template and
+    // initialises it as the platform's dialog manager would: OnInitDialog,
+    // the focus, the place on the screen.
+    static void OpenDialog(CDialog& dialog);
     // Sends a control's notification to its dialog, as WM_COMMAND.
     static void Notify(CWnd& control, UINT code);
 };

@@ -1,14 +1,16 @@
 #include "wnd.h"
 
-#include "static_text.h"
+#include "window_binding.h"
 #include "window_impl.h"
 
 #include <QAbstractButton>
 #include <QIcon>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace afx {
 
@@ -62,32 +64,22 @@ void TimerHost::timerEvent(QTimerEvent* event)
     }
 }
 
-QWidget* WindowImpl::WidgetOf(const CWnd* wnd)
-{
-    return wnd != nullptr && wnd->m_impl ? wnd->m_impl->widget.data() : nullptr;
-}
-
 void WindowImpl::Attach(CWnd& wnd, QWidget* widget, CWnd* parent, int id)
 {
-    wnd.m_impl = std::make_unique<WindowImpl>(&wnd, widget);
+    wnd.m_impl = std::make_unique<WindowImpl>(wnd, widget);
     wnd.m_pParent = parent;
     wnd.m_nID = id;
 }
 
-void WindowImpl::Detach(CWnd& wnd)
+void WindowBinding::ShareWindow(CWnd& object, const CWnd& control)
+{
+    object.m_impl = std::make_unique<WindowImpl>(object, control.m_impl->window);
+}
+
+void WindowBinding::Detach(CWnd& wnd)
 {
     wnd.m_impl.reset();
     wnd.m_pParent = nullptr;
-}
-
-void WindowImpl::Replace(CWnd& dialog, int id, CWnd* control)
-{
-    if (!dialog.m_impl)
-        return;
-    for (auto& entry : dialog.m_impl->controls) {
-        if (entry.first == id)
-            entry.second = control;
-    }
 }
 
 void WindowImpl::Notify(CWnd& control, UINT code)
@@ -140,47 +132,16 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
     return m_impl && m_impl->timers.Kill(nIDEvent);
 }
 
-CWnd* CWnd::GetDlgItem(int nID) const
-{
-    if (!m_impl)
-        return nullptr;
-    for (const auto& [id, control] : m_impl->controls) {
-        if (id == nID)
-            return control;
-    }
-    return nullptr;
-}
-
 std::u16string CWnd::GetWindowText() const
 {
-    QWidget* widget = WindowImpl::WidgetOf(this);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return afx::FromQString(edit->text());
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return afx::FromQString(button->text());
-    if (auto* label = dynamic_cast<afx::StaticText*>(widget))
-        return afx::FromQString(label->text());
-    return widget != nullptr ? afx::FromQString(widget->windowTitle()) : std::u16string();
+    const auto* edit = qobject_cast<const QLineEdit*>(WindowImpl::WidgetOf(this));
+    return edit != nullptr ? afx::FromQString(edit->text()) : std::u16string();
 }
 
 void CWnd::SetWindowText(std::u16string_view text)
 {
-    QWidget* widget = WindowImpl::WidgetOf(this);
-    const QString q = afx::ToQString(text);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        edit->setText(q);
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        button->setText(q);
-    else if (auto* label = dynamic_cast<afx::StaticText*>(widget))
-        label->setText(q);
-    else if (widget != nullptr)
-        widget->setWindowTitle(q);
-}
-
-void CWnd::SetFocus()
-{
-    if (QWidget* widget = WindowImpl::WidgetOf(this))
-        widget->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(WindowImpl::WidgetOf(this)))
+        edit->setText(afx::ToQString(text));
 }
 
 BOOL CWnd::IsIconic() const
@@ -189,8 +150,13 @@ BOOL CWnd::IsIconic() const
     return widget != nullptr && widget->isMinimized();
 }
 
-BOOL CWnd::IsWindowVisible() const
+// The dialog's unit follows the screen's logical DPI (TemplateFont), and so
+// does every size the window draws in itself.
+int CWnd::GetSystemMetrics(int nIndex) const
 {
-    QWidget* widget = WindowImpl::WidgetOf(this);
-    return widget != nullptr && widget->isVisible();
+    if (nIndex != SM_CXICON && nIndex != SM_CYICON)
+        return 0;
+    const QWidget* widget = WindowImpl::WidgetOf(this);
+    const qreal dpi = widget != nullptr && widget->screen() != nullptr ? widget->screen()->logicalDotsPerInchY() : 96.0;
+    return static_cast<int>(std::lround(32 * dpi / 96.0));
 }

@@ -2,6 +2,7 @@
 
 #include "dialog_template_ex.h"
 #include "placement.h"
+#include "window_binding.h"
 #include "window_impl.h"
 
 #include <algorithm>
@@ -112,11 +113,12 @@ INT_PTR CALLBACK WindowImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         Attach(*dialog, hwnd, nullptr, dialog->m_template.id);
         // Every control the template made, in its order, under its id.
+        dialog->m_controls = std::make_unique<DialogControls>();
         for (const DialogItemTemplate& item : dialog->m_template.items) {
             auto control = std::make_unique<CWnd>();
             Attach(*control, ::GetDlgItem(hwnd, item.id), dialog, item.id);
-            dialog->m_impl->controls.emplace_back(item.id, control.get());
-            dialog->m_impl->ownedControls.push_back(std::move(control));
+            dialog->m_controls->byId.emplace_back(item.id, control.get());
+            dialog->m_controls->owned.push_back(std::move(control));
         }
         WatchForHelpKey(hwnd);
         const BOOL focusFirst = dialog->OnInitDialog();
@@ -136,7 +138,7 @@ INT_PTR CALLBACK WindowImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     dialog->m_impl->leftToPlatform = &leftToPlatform;
     const LRESULT result = dialog->Deliver(message, wParam, lParam);
     // The handler may have ended and destroyed the dialog.
-    if (dialog->m_impl && dialog->m_impl->hwnd == hwnd)
+    if (dialog->m_impl && dialog->m_impl->window == hwnd)
         dialog->m_impl->leftToPlatform = outer;
     if (leftToPlatform)
         return FALSE;
@@ -147,13 +149,6 @@ INT_PTR CALLBACK WindowImpl::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 } // namespace afx
-
-CDialog::CDialog(const DialogTemplate& tmpl, CWnd* pParentWnd) : m_template(tmpl), m_pParentWnd(pParentWnd) {}
-
-CDialog::~CDialog()
-{
-    DestroyWindow();
-}
 
 std::intptr_t CDialog::DoModal()
 {
@@ -180,20 +175,11 @@ BOOL CDialog::Create()
     return TRUE;
 }
 
-void CDialog::DestroyWindow()
+void afx::WindowBinding::DestroyDialogWindow(CDialog& dialog)
 {
-    if (!m_impl)
-        return;
-    HWND hwnd = m_impl->hwnd;
+    HWND hwnd = dialog.m_impl->window;
     StopWatchingForHelpKey(hwnd);
-    // Objects bound to controls outlive the window; unbind them.
-    for (const auto& [id, control] : m_impl->controls) {
-        const bool owned = std::any_of(m_impl->ownedControls.begin(), m_impl->ownedControls.end(),
-                                       [control = control](const auto& c) { return c.get() == control; });
-        if (!owned)
-            WindowImpl::Detach(*control);
-    }
-    m_impl.reset();
+    dialog.m_impl.reset();
     if (::IsWindow(hwnd)) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         ::DestroyWindow(hwnd);

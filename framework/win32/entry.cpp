@@ -1,3 +1,4 @@
+#include "platform.h"
 #include "win_app.h"
 
 #include <cstdlib>

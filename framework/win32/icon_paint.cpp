@@ -19,6 +19,7 @@ CRect GetClientRect(const CWnd& wnd)
 }
 
 struct CPaintDC::Impl {
+    CWnd* wnd;
     HWND hwnd;
     PAINTSTRUCT paint;
     HDC dc;
@@ -28,6 +29,7 @@ CPaintDC::CPaintDC(CWnd* pWnd)
 {
     if (HWND hwnd = afx::WindowImpl::HandleOf(pWnd)) {
         m_impl = std::make_unique<Impl>();
+        m_impl->wnd = pWnd;
         m_impl->hwnd = hwnd;
         m_impl->dc = ::BeginPaint(hwnd, &m_impl->paint);
     }
@@ -44,8 +46,17 @@ WPARAM CPaintDC::GetSafeHdc() const
     return m_impl ? reinterpret_cast<WPARAM>(m_impl->dc) : 0;
 }
 
+// The handle LoadIcon gave holds the image for the system's DPI; the
+// resource holds one for every size a window's DPI can ask for, and
+// LR_COPYFROMRESOURCE picks it rather than stretching the one at hand.
 void CPaintDC::DrawIcon(int x, int y, HICON hIcon)
 {
-    if (m_impl && hIcon != nullptr)
-        ::DrawIcon(m_impl->dc, x, y, hIcon);
+    if (!m_impl || hIcon == nullptr)
+        return;
+    const int cx = m_impl->wnd->GetSystemMetrics(SM_CXICON);
+    const int cy = m_impl->wnd->GetSystemMetrics(SM_CYICON);
+    HICON sized = static_cast<HICON>(::CopyImage(hIcon, IMAGE_ICON, cx, cy, LR_COPYFROMRESOURCE));
+    ::DrawIconEx(m_impl->dc, x, y, sized != nullptr ? sized : hIcon, cx, cy, 0, nullptr, DI_NORMAL);
+    if (sized != nullptr)
+        ::DestroyIcon(sized);
 }

@@ -36,12 +36,6 @@ int AfxWinMain(int /*argc*/, char** /*argv*/)
     if (app == nullptr)
         return 1;
     app->m_pszHelpFilePath = afx::HelpFilePath(afx::ProgramFilePath());
-    if (app->InitInstance()) {
-        MSG msg;
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return app->ExitInstance();
+    app->InitInstance();
+    return 0;
 }

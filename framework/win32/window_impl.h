@@ -3,35 +3,27 @@
 // What stands behind a CWnd on Win32: the window handle, and for a dialog the
 // objects GetDlgItem hands out. Private to the framework.
 
+#include "platform.h"
 #include "wnd.h"
 
-#include <memory>
-#include <utility>
-#include <vector>
+#include <string>
 
 namespace afx {
 
 struct WindowImpl {
-    explicit WindowImpl(HWND h) : hwnd(h) {}
+    WindowImpl(CWnd& /*owner*/, HWND h) : window(h) {}
 
-    HWND hwnd;
-    // A dialog's controls by id, in template order. Controls bound with
-    // DDX_Control point at the application's object; the rest at objects
-    // owned here.
-    std::vector<std::pair<int, CWnd*>> controls;
-    std::vector<std::unique_ptr<CWnd>> ownedControls;
+    HWND window;
     // Set while a message is on its way through the message map: default
     // processing of it is then left to the platform's dialog manager, which
     // gets the message once the dialog procedure has returned.
     bool* leftToPlatform = nullptr;
 
     // The window handle behind a CWnd, or nullptr.
-    static HWND HandleOf(const CWnd* wnd);
-    // Gives `wnd` a window: `hwnd`, a child control `id` of `parent`.
-    static void Attach(CWnd& wnd, HWND hwnd, CWnd* parent, int id);
-    static void Detach(CWnd& wnd);
-    // Makes GetDlgItem(id) on `dialog` return `control` from now on.
-    static void Replace(CWnd& dialog, int id, CWnd* control);
+    static HWND HandleOf(const CWnd* wnd) { return wnd != nullptr && wnd->m_impl ? wnd->m_impl->window : nullptr; }
+
+    // Gives `wnd` a window: `window`, a child control `id` of `parent`.
+    static void Attach(CWnd& wnd, HWND window, CWnd* parent, int id);
     // Marks the message being delivered as one the platform should handle.
     static void LeaveToPlatform(CWnd& wnd);
 

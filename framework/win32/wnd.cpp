@@ -1,35 +1,28 @@
 #include "wnd.h"
 
+#include "window_binding.h"
 #include "window_impl.h"
+
+using afx::WindowImpl;
 
 namespace afx {
 
-HWND WindowImpl::HandleOf(const CWnd* wnd)
+void WindowImpl::Attach(CWnd& wnd, HWND window, CWnd* parent, int id)
 {
-    return wnd != nullptr && wnd->m_impl ? wnd->m_impl->hwnd : nullptr;
-}
-
-void WindowImpl::Attach(CWnd& wnd, HWND hwnd, CWnd* parent, int id)
-{
-    wnd.m_impl = std::make_unique<WindowImpl>(hwnd);
+    wnd.m_impl = std::make_unique<WindowImpl>(wnd, window);
     wnd.m_pParent = parent;
     wnd.m_nID = id;
 }
 
-void WindowImpl::Detach(CWnd& wnd)
+void WindowBinding::ShareWindow(CWnd& object, const CWnd& control)
+{
+    object.m_impl = std::make_unique<WindowImpl>(object, control.m_impl->window);
+}
+
+void WindowBinding::Detach(CWnd& wnd)
 {
     wnd.m_impl.reset();
     wnd.m_pParent = nullptr;
-}
-
-void WindowImpl::Replace(CWnd& dialog, int id, CWnd* control)
-{
-    if (!dialog.m_impl)
-        return;
-    for (auto& entry : dialog.m_impl->controls) {
-        if (entry.first == id)
-            entry.second = control;
-    }
 }
 
 void WindowImpl::LeaveToPlatform(CWnd& wnd)
@@ -40,7 +33,18 @@ void WindowImpl::LeaveToPlatform(CWnd& wnd)
 
 } // namespace afx
 
-using afx::WindowImpl;
+namespace {
+
+// A function of user32 that older systems lack, or nullptr there.
+template <typename Function> Function FromUser32(const char* name)
+{
+    static const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    // Through a function type without parameters, the one cast between
+    // function types that the compiler takes as intended.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(user32, name)));
+}
+
+} // namespace
 
 CWnd::CWnd() = default;
 CWnd::~CWnd() = default;
@@ -71,17 +75,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
     return hwnd != nullptr && ::KillTimer(hwnd, nIDEvent);
 }
 
-CWnd* CWnd::GetDlgItem(int nID) const
-{
-    if (!m_impl)
-        return nullptr;
-    for (const auto& [id, control] : m_impl->controls) {
-        if (id == nID)
-            return control;
-    }
-    return nullptr;
-}
-
 std::u16string CWnd::GetWindowText() const
 {
     HWND hwnd = WindowImpl::HandleOf(this);
@@ -99,20 +92,20 @@ void CWnd::SetWindowText(std::u16string_view text)
         ::SetWindowTextW(hwnd, afx::Wide(std::u16string(text)));
 }
 
-void CWnd::SetFocus()
-{
-    if (HWND hwnd = WindowImpl::HandleOf(this))
-        ::SetFocus(hwnd);
-}
-
 BOOL CWnd::IsIconic() const
 {
     HWND hwnd = WindowImpl::HandleOf(this);
     return hwnd != nullptr && ::IsIconic(hwnd);
 }
 
-BOOL CWnd::IsWindowVisible() const
+// Windows 10 1607 and later know each window's DPI; before them the system's
+// one DPI is every window's.
+int CWnd::GetSystemMetrics(int nIndex) const
 {
+    static const auto dpiForWindow = FromUser32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    static const auto metricsForDpi = FromUser32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
     HWND hwnd = WindowImpl::HandleOf(this);
-    return hwnd != nullptr && ::IsWindowVisible(hwnd);
+    if (hwnd != nullptr && dpiForWindow != nullptr && metricsForDpi != nullptr)
+        return metricsForDpi(nIndex, dpiForWindow(hwnd));
+    return ::GetSystemMetrics(nIndex);
 }

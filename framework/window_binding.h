@@ -27,6 +27,10 @@ struct WindowBinding {
     static void Bind(CWnd& object, CWnd& dialog, int id);
     // Lets go of the objects Bind bound, which outlive the window.
     static void UnbindControls(CWnd& dialog);
+    // Takes a dying object out of its dialog's controls: a bound member of
+    // the dialog dies before the dialog's own destructor takes the window
+    // down.
+    static void Forget(CWnd& wnd);
 
     // Each platform's own (its wnd.cpp and dialog.cpp):
     // Gives `object` the window behind `control`.

@@ -32,8 +32,18 @@ void WindowBinding::UnbindControls(CWnd& dialog)
     for (const auto& [id, control] : controls.byId) {
         const bool owned = std::any_of(controls.owned.begin(), controls.owned.end(),
                                        [control = control](const auto& c) { return c.get() == control; });
-        if (!owned)
+        if (control != nullptr && !owned)
             Detach(*control);
+    }
+}
+
+void WindowBinding::Forget(CWnd& wnd)
+{
+    if (wnd.m_pParent == nullptr || !wnd.m_pParent->m_controls)
+        return;
+    for (auto& entry : wnd.m_pParent->m_controls->byId) {
+        if (entry.second == &wnd)
+            entry.second = nullptr;
     }
 }
 

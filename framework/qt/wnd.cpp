@@ -94,7 +94,10 @@ void WindowImpl::Notify(CWnd& control, UINT code)
 using afx::WindowImpl;
 
 CWnd::CWnd() = default;
-CWnd::~CWnd() = default;
+CWnd::~CWnd()
+{
+    afx::WindowBinding::Forget(*this);
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {

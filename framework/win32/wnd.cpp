@@ -47,7 +47,10 @@ template <typename Function> Function FromUser32(const char* name)
 } // namespace
 
 CWnd::CWnd() = default;
-CWnd::~CWnd() = default;
+CWnd::~CWnd()
+{
+    afx::WindowBinding::Forget(*this);
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,10 +1,14 @@
 #pragma once
 
 // A one-field dialog and an application that record what the framework
-// delivers to them, for the framework's tests on either platform.
+// delivers to them, and the generator's dialog opened as the application
+// opens it, for the framework's tests on either platform.
 
+#include "button.h"
 #include "data_exchange.h"
 #include "dialog.h"
+#include "resource.h"
+#include "tonegen_dialog.h"
 #include "win_app.h"
 
 #include <array>
@@ -69,6 +73,25 @@ class HelpApp : public CWinApp {
 
   private:
     bool m_passOn;
+};
+
+// The generator's template, initialised as the application initialises it:
+// the 22050 button checked, without sound.
+class Generator : public CDialog {
+  public:
+    Generator() : CDialog(g_toneGenDialogTemplate) {}
+
+  protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_RATE_22050, m_rateButton); }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_rateButton.SendMessage(BM_SETCHECK, BST_CHECKED);
+        return TRUE;
+    }
+
+  private:
+    CButton m_rateButton;
 };
 
 } // namespace testsupport

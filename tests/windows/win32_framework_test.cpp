@@ -1,20 +1,20 @@
-// The framework's Win32 side on the platform itself (under Wine in the
-// suite): the dialog the in-memory template makes, and the routing of real
-// platform messages through message maps, data exchange and help.
+// What only the Win32 side has, on the platform itself (under Wine in the
+// suite, at 96, 144 and 192 DPI): the dialog the in-memory template makes,
+// the style bits the button control sets, and text that fits its control at
+// every DPI. The contract both sides keep is framework_test.cpp.
 
 #include "dialog.h"
 #include "probe_dialog.h"
 #include "resource.h"
 #include "tonegen_dialog.h"
-#include "win_app.h"
 #include "window_impl.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <cstdlib>
+#include <iostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -25,40 +25,9 @@ std::u16string TextOf(HWND hwnd)
     return reinterpret_cast<const char16_t*>(buffer);
 }
 
-// Runs the thread's messages, through the dialog manager as a modal loop
-// would, for `ms` milliseconds.
-void Pump(HWND dialog, DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < ms) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!::IsDialogMessageW(dialog, &msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-        ::Sleep(1);
-    }
-}
-
-// The generator's dialog, opened as the application opens it: 22050 checked.
-class Generator : public CDialog {
-  public:
-    Generator() : CDialog(g_toneGenDialogTemplate) {}
-
-  protected:
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        GetDlgItem(IDC_RATE_22050)->SendMessage(BM_SETCHECK, BST_CHECKED);
-        return TRUE;
-    }
-};
-
 TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
 {
-    Generator dialog;
+    testsupport::Generator dialog;
     ASSERT_TRUE(dialog.Create());
     HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
     ASSERT_NE(hwnd, nullptr);
@@ -107,14 +76,6 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr) << "more controls than the template has";
-
-    // Centred in the work area, as the template leaves it to the framework.
-    RECT area{};
-    RECT window{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    ::GetWindowRect(hwnd, &window);
-    EXPECT_LE(std::abs((window.left + window.right) - (area.left + area.right)), 1);
-    EXPECT_LE(std::abs((window.top + window.bottom) - (area.top + area.bottom)), 1);
 }
 
 // The button control makes a radio button a tab stop when it is checked. The
@@ -123,7 +84,7 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
 // user's click does, so that the choice stays within reach of the keyboard.
 TEST(Win32Dialog, OnlyTheUsersChoiceOfARateIsATabStop)
 {
-    Generator dialog;
+    testsupport::Generator dialog;
     ASSERT_TRUE(dialog.Create());
     HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
     const auto tabStop = [&](int id) {
@@ -140,101 +101,100 @@ TEST(Win32Dialog, OnlyTheUsersChoiceOfARateIsATabStop)
     EXPECT_EQ(::GetNextDlgTabItem(hwnd, ::GetDlgItem(hwnd, IDC_FREQUENCY), TRUE), ::GetDlgItem(hwnd, IDC_RATE_44100));
 }
 
-using testsupport::kProbeEditId;
-
-// The probe dialog with its window handle in reach.
-class Probe : public testsupport::Probe {
-  public:
-    HWND Handle() const { return afx::WindowImpl::HandleOf(this); }
-    HWND Edit() const { return ::GetDlgItem(Handle(), kProbeEditId); }
+// What the dialog's texts need at the DPI the prefix gives: the width and
+// height DrawText measures in the control's font, against the room the
+// control leaves for the text.
+struct Needed {
+    SIZE text;
+    SIZE room;
 };
 
-class Win32Framework : public ::testing::Test {
-  protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_probe.Create());
-        m_hwnd = m_probe.Handle();
-        ASSERT_NE(m_hwnd, nullptr);
+Needed Measure(HWND control, std::u16string_view cls, std::uint32_t style, UINT dpi)
+{
+    RECT client{};
+    ::GetClientRect(control, &client);
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    const std::u16string text = TextOf(control);
+    const auto scaled = [dpi](int px) { return ::MulDiv(px, static_cast<int>(dpi), 96); };
+    RECT r{0, 0, client.right, 0};
+    Needed needed{};
+    if (cls == u"static") {
+        // The static control's own flags: it breaks lines at spaces.
+        ::DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.c_str()), -1, &r,
+                    DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS);
+        needed = {{r.right, r.bottom}, {client.right, client.bottom}};
+    } else {
+        ::DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.c_str()), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+        switch (style & BS_TYPEMASK) {
+        case BS_AUTORADIOBUTTON:
+            // The round box (13 px at 96 DPI) and the gap after it.
+            needed = {{r.right, r.bottom}, {client.right - scaled(13 + 4), client.bottom}};
+            break;
+        case BS_GROUPBOX:
+            // The title sits in the frame's top line, inset from its corners.
+            needed = {{r.right, r.bottom}, {client.right - scaled(2 * 8), client.bottom}};
+            break;
+        default:
+            // A push button's edge, and the focus rectangle inside it.
+            needed = {{r.right, r.bottom}, {client.right - scaled(2 * 3), client.bottom - scaled(2 * 3)}};
+            break;
+        }
     }
-    Probe m_probe;
-    HWND m_hwnd = nullptr;
-};
-
-TEST_F(Win32Framework, PlatformTimersArriveThroughTheMessageMap)
-{
-    EXPECT_EQ(m_probe.SetTimer(5, 20, nullptr), 5u);
-    Pump(m_hwnd, 150);
-    EXPECT_GE(m_probe.timers.size(), 2u);
-    for (const UINT_PTR id : m_probe.timers)
-        EXPECT_EQ(id, 5u);
-    EXPECT_TRUE(m_probe.KillTimer(5));
-    m_probe.timers.clear();
-    // The longest period neither fails nor wraps into a short one.
-    EXPECT_EQ(m_probe.SetTimer(2, 0xFFFFFFFFu, nullptr), 2u);
-    Pump(m_hwnd, 60);
-    EXPECT_TRUE(m_probe.timers.empty());
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return needed;
 }
 
-TEST_F(Win32Framework, DataExchangeIgnoresThePlatformsEchoOfItsOwnWrites)
+UINT DpiOf(HWND hwnd)
 {
-    // The edit control notifies synchronously, inside SetWindowText.
-    EXPECT_EQ(m_probe.GetDlgItemText(kProbeEditId), u"7");
-    EXPECT_EQ(m_probe.changes, 0);
-    m_probe.value = 123;
-    m_probe.UpdateData(FALSE);
-    EXPECT_EQ(TextOf(m_probe.Edit()), u"123");
-    EXPECT_EQ(m_probe.changes, 0);
-    m_probe.SetDlgItemText(kProbeEditId, u"5");
-    EXPECT_EQ(m_probe.changes, 1);
-    EXPECT_TRUE(m_probe.UpdateData(TRUE));
-    EXPECT_EQ(m_probe.value, 5);
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return dpiForWindow != nullptr ? dpiForWindow(hwnd) : 96;
 }
 
-// The message box under the cursor of a thread timer, which keeps running
-// inside the box's own modal loop: its caption and text, then OK.
-struct SeenBox {
-    std::u16string caption, text;
-};
-std::vector<SeenBox> s_boxes;
-
-void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD)
+// The prefix's DPI (TONEGEN_EXPECTED_DPI) reaches the dialog: its font is 12
+// points at that DPI, so its unit, and with it the dialog and every control
+// (see above), scales by the DPI's ratio to 96; no caption or label is
+// clipped at it; and what the window sizes in pixels itself, the minimised
+// icon, follows.
+TEST(Win32Dialog, ScalesWithTheDpiAndClipsNoText)
 {
-    HWND box = ::FindWindowW(L"#32770", nullptr);
-    if (box == nullptr || ::GetDlgItem(box, 0xFFFF) == nullptr)
-        return;
-    s_boxes.push_back({TextOf(box), TextOf(::GetDlgItem(box, 0xFFFF))});
-    ::SendMessageW(box, WM_COMMAND, IDOK, 0);
-}
+    testsupport::Generator dialog;
+    ASSERT_TRUE(dialog.Create());
+    HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
+    const UINT dpi = DpiOf(hwnd);
+    if (const char* expected = std::getenv("TONEGEN_EXPECTED_DPI")) {
+        EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(expected)));
+    }
 
-TEST_F(Win32Framework, FailedExchangePromptsAndSelectsTheField)
-{
-    s_boxes.clear();
-    const UINT_PTR answerer = ::SetTimer(nullptr, 0, 20, &AnswerMessageBox);
-    m_probe.SetDlgItemText(kProbeEditId, u"");
-    m_probe.value = 9;
-    EXPECT_FALSE(m_probe.UpdateData(TRUE));
-    ::KillTimer(nullptr, answerer);
-    EXPECT_EQ(m_probe.value, 9);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0].caption, u"win32_framework_tests");
-    EXPECT_EQ(s_boxes[0].text, u"请键入一个整数。");
-    EXPECT_EQ(::GetFocus(), m_probe.Edit());
-}
+    HDC dc = ::GetDC(hwnd);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(hwnd, dc);
+    EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, ::MulDiv(12, static_cast<int>(dpi), 72), 1);
 
-// F1 reaches the application as ID_HELP, which asks the platform's viewer
-// for the dialog's topic in the help file beside the program.
-TEST_F(Win32Framework, F1InTheDialogAsksForItsHelpTopic)
-{
-    // The platform's own viewer is the end-to-end tests' to see.
-    testsupport::HelpApp app(false);
-    app.m_pMainWnd = &m_probe;
-    ::PostMessageW(m_probe.Edit(), WM_KEYDOWN, VK_F1, 0);
-    Pump(m_hwnd, 50);
-    ASSERT_EQ(app.requests.size(), 1u);
-    EXPECT_EQ(app.requests[0].first, HID_BASE_RESOURCE + testsupport::kProbeTemplate.id);
-    EXPECT_EQ(app.requests[0].second, static_cast<UINT>(HELP_CONTEXT));
-    app.m_pMainWnd = nullptr;
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    std::cout << "dialog client area at " << dpi << " DPI: " << client.right << "x" << client.bottom << " px\n";
+
+    HWND child = ::GetWindow(hwnd, GW_CHILD);
+    for (const DialogItemTemplate& item : g_toneGenDialogTemplate.items) {
+        ASSERT_NE(child, nullptr);
+        const std::u16string_view cls = item.windowClass;
+        if (cls != u"edit") {
+            const Needed needed = Measure(child, cls, item.style, dpi);
+            EXPECT_LE(needed.text.cx, needed.room.cx) << "clipped: " << ::GetDlgCtrlID(child) << " " << item.y;
+            EXPECT_LE(needed.text.cy, needed.room.cy) << "clipped: " << ::GetDlgCtrlID(child) << " " << item.y;
+        }
+        child = ::GetWindow(child, GW_HWNDNEXT);
+    }
+
+    EXPECT_EQ(dialog.GetSystemMetrics(SM_CXICON), ::MulDiv(32, static_cast<int>(dpi), 96));
+    EXPECT_EQ(dialog.GetSystemMetrics(SM_CYICON), ::MulDiv(32, static_cast<int>(dpi), 96));
 }
 
 } // namespace

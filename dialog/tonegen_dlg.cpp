@@ -94,6 +94,11 @@ void CToneGenDlg::OnCancel()
     CDialog::OnCancel();
 }
 
+// The icon is painted only where the system paints a minimised window's
+// client area, as Windows did before 95 drew minimised windows as icons on
+// the desktop. Windows since then and the Linux desktops show a minimised
+// window as its taskbar entry and leave it unpainted, so there the first
+// branch waits unused. The framework sizes the icon for the window's DPI.
 void CToneGenDlg::OnPaint()
 {
     if (IsIconic()) {

@@ -1,6 +1,9 @@
 #pragma once
 
-// Icons as resources: PNG images of one picture at several sizes.
+// Icons as resources: an id, and PNG images of one picture at several sizes.
+// The Qt side makes the icon from the images; the Win32 side loads the icon
+// of that id from the program's own resources, where the platform picks the
+// size each use needs, and leaves the images unused.
 
 #include "win_types.h"
 

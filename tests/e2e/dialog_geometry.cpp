@@ -17,9 +17,9 @@ std::string DialogGeometry::Measure(XSession& x, Window window, bool exactUnits)
         return "the dialog is " + measured + " pixels, not two to the dialog unit";
     m_unitX = static_cast<double>(size.x) / tmpl.cx;
     m_unitY = static_cast<double>(size.y) / tmpl.cy;
-    // Whatever the font, a unit this far off means the window is not the
-    // dialog the clicks are aimed at.
-    if (m_unitX < 1.5 || m_unitX > 4.0 || m_unitY < 1.5 || m_unitY > 4.0)
+    // Whatever the font, and up to 200 % scaling, a unit this far off means
+    // the window is not the dialog the clicks are aimed at.
+    if (m_unitX < 1.5 || m_unitX > 6.0 || m_unitY < 1.5 || m_unitY > 6.0)
         return "a " + measured + " window is not the dialog";
     return {};
 }

@@ -76,6 +76,13 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr) << "more controls than the template has";
+
+    // The manifest's Common Controls 6 made them: only its buttons answer
+    // BCM_GETIDEALSIZE.
+    constexpr UINT kGetIdealSize = 0x1601;
+    SIZE ideal{};
+    EXPECT_TRUE(::SendMessageW(::GetDlgItem(hwnd, IDC_STOP), kGetIdealSize, 0, reinterpret_cast<LPARAM>(&ideal)))
+        << "the buttons are not those of Common Controls 6";
 }
 
 // The button control makes a radio button a tab stop when it is checked. The

@@ -51,7 +51,8 @@ TEST_F(Framework, PeriodsAreClampedToThePlatformRange)
     ASSERT_TRUE(driver::PumpUntil([&] { return !m_probe.timers.empty(); }, kPatience));
     driver::Pump(100ms);
     m_probe.KillTimer(1);
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     EXPECT_LE(m_probe.timers.size(), static_cast<std::size_t>(elapsed.count() / 10 + 1));
 
     // The longest period neither fails nor wraps into a short one.

@@ -38,7 +38,10 @@ struct WindowImpl {
     TimerHost timers;
 
     // The Qt widget behind a window, or nullptr.
-    static QWidget* WidgetOf(const CWnd* wnd) { return wnd != nullptr && wnd->m_impl ? wnd->m_impl->window.data() : nullptr; }
+    static QWidget* WidgetOf(const CWnd* wnd)
+    {
+        return wnd != nullptr && wnd->m_impl ? wnd->m_impl->window.data() : nullptr;
+    }
 
     // Gives `wnd` a window: `widget`, a child control `id` of `parent`.
     static void Attach(CWnd& wnd, QWidget* widget, CWnd* parent, int id);

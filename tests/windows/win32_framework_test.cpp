@@ -4,6 +4,8 @@
 // every DPI. The contract both sides keep is framework_test.cpp.
 
 #include "dialog.h"
+#include "icon.h"
+#include "paint.h"
 #include "probe_dialog.h"
 #include "resource.h"
 #include "tonegen_dialog.h"
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -202,6 +205,50 @@ TEST(Win32Dialog, ScalesWithTheDpiAndClipsNoText)
 
     EXPECT_EQ(dialog.GetSystemMetrics(SM_CXICON), ::MulDiv(32, static_cast<int>(dpi), 96));
     EXPECT_EQ(dialog.GetSystemMetrics(SM_CYICON), ::MulDiv(32, static_cast<int>(dpi), 96));
+}
+
+// Paints the application's icon (resource 128, the program's own) through
+// the framework, as the generator's dialog does while minimised.
+class IconPainter : public CDialog {
+  public:
+    IconPainter() : CDialog(testsupport::kProbeTemplate) {}
+
+    static const AFX_MSGMAP* GetThisMessageMap()
+    {
+        static constexpr std::array entries{afx::OnMessage<&IconPainter::OnPaint>(WM_PAINT)};
+        static constexpr AFX_MSGMAP map{&CDialog::GetThisMessageMap, entries};
+        return &map;
+    }
+    const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
+
+  private:
+    void OnPaint()
+    {
+        CPaintDC dc(this);
+        dc.DrawIcon(0, 0, m_hIcon);
+    }
+
+    static constexpr IconResource kIcon{128, {}};
+    HICON m_hIcon = AfxLoadIcon(kIcon);
+};
+
+// The icon comes out at the window's icon size: the scope's screen (dark
+// green, from 3/48 to 45/48 of the image) reaches down to 44/48 of that size,
+// and nothing of it lies below the size.
+TEST(Win32Dialog, TheIconIsDrawnAtTheWindowsDpi)
+{
+    IconPainter dialog;
+    ASSERT_TRUE(dialog.Create());
+    HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const int size = dialog.GetSystemMetrics(SM_CXICON);
+    HDC dc = ::GetDC(hwnd);
+    const COLORREF inside = ::GetPixel(dc, size / 2, size * 44 / 48);
+    const COLORREF below = ::GetPixel(dc, size / 2, size + 1);
+    ::ReleaseDC(hwnd, dc);
+    const auto green = [](COLORREF c) { return GetGValue(c) > GetRValue(c) + 16; };
+    EXPECT_TRUE(green(inside)) << "the icon is smaller than " << size << " px";
+    EXPECT_FALSE(green(below)) << "the icon is larger than " << size << " px";
 }
 
 } // namespace

@@ -4,9 +4,11 @@
 // and the X primary selection pasted with the middle button. No sound is
 // needed: the program finds no sound server and stays silent.
 
-#include "app_process.h"
+#include "child_process.h"
+#include "files.h"
 #include "program_under_test.h"
 #include "session_bus.h"
+#include "wait_until.h"
 #include "x_session.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +17,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -68,56 +64,43 @@ class Desktop : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        std::string dir = (std::filesystem::temp_directory_path() / "tonegen-desktop-XXXXXX").string();
-        ASSERT_NE(mkdtemp(dir.data()), nullptr);
-        m_dir = dir;
-        ASSERT_EQ(mkdir((m_dir + "/run").c_str(), 0700), 0);
+        ASSERT_NE(m_dir.Path(), "");
         std::string error;
-        ASSERT_TRUE(m_x.Start(m_dir + "/xvfb.log", &error)) << error;
-        ASSERT_TRUE(m_bus.Start(m_dir, &error)) << error;
-        ASSERT_TRUE(m_app.Start(e2e::LinuxProgram().front().command,
-                                {{"DISPLAY", m_x.DisplayName()},
-                                 {"QT_QPA_PLATFORM", "xcb"},
-                                 {"WAYLAND_DISPLAY", ""},
-                                 {"XDG_RUNTIME_DIR", m_dir + "/run"},
-                                 {"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()},
-                                 {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
-                                 {"PULSE_SERVER", "unix:" + m_dir + "/no-sound-server"}},
-                                m_dir + "/stderr", &error))
-            << error;
-        const pid_t pid = m_app.Pid();
-        m_window = m_x.WaitForWindow([&](e2e::Window w) { return m_x.Pid(w) == pid; }, kPatience);
-        ASSERT_NE(m_window, e2e::kNoWindow) << "no window appeared; standard error:\n" << m_app.Stderr();
+        ASSERT_TRUE(m_x.Start(m_dir / "xvfb.log", &error)) << error;
+        ASSERT_TRUE(m_bus.Start(m_dir.Path(), &error)) << error;
+        e2e::ProgramUnderTest program = e2e::LinuxProgram().front();
+        program.environment = {{"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()},
+                               {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
+                               {"PULSE_SERVER", "unix:" + (m_dir / "no-sound-server")}};
+        m_window = e2e::StartCopy(program, m_x, m_app, m_dir.Path(), m_dir / "stderr", kPatience, &error);
+        ASSERT_NE(m_window, e2e::kNoWindow) << error;
         m_x.Focus(m_window);
     }
 
     void TearDown() override
     {
         m_app.Kill();
-        EXPECT_EQ(m_app.Stderr(), "") << "the program wrote to standard error";
+        EXPECT_EQ(m_app.Output(), "") << "the program wrote to standard error";
         m_bus.Stop();
         m_x.Stop();
-        std::filesystem::remove_all(m_dir);
     }
 
     // Every object of the program a screen reader reads now, parents first.
     std::vector<Accessible> Read()
     {
-        const std::string json = m_dir + "/tree.json";
-        e2e::AppProcess reader;
+        const std::string json = m_dir / "tree.json";
+        testsupport::ChildProcess reader;
         std::string error;
         EXPECT_TRUE(reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
-                                 {{"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()}, {"DISPLAY", ""}},
-                                 m_dir + "/reader.log", &error))
+                                 testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()}, {"DISPLAY", ""}}),
+                                 m_dir / "reader.log", &error))
             << error;
         const auto status = reader.WaitForExit(30s);
-        EXPECT_TRUE(status.has_value() && e2e::DescribeStatus(*status) == "exited with status 0")
+        EXPECT_TRUE(status.has_value() && testsupport::DescribeStatus(*status) == "exited with status 0")
             << "the reader failed:\n"
-            << reader.Stderr();
-        std::ifstream in(json);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            << reader.Output();
         std::vector<Accessible> all;
-        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(bytes)).object(), "", all);
+        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).object(), "", all);
         return all;
     }
 
@@ -130,10 +113,10 @@ class Desktop : public ::testing::Test {
         return nullptr;
     }
 
-    std::string m_dir;
+    testsupport::TempDir m_dir{"desktop"};
     e2e::XSession m_x;
     e2e::SessionBus m_bus;
-    e2e::AppProcess m_app;
+    testsupport::ChildProcess m_app;
     e2e::Window m_window = e2e::kNoWindow;
 };
 
@@ -185,13 +168,15 @@ TEST_F(Desktop, MiddleClickPastesThePrimarySelection)
     // The click lands past the end of "1000", where the paste goes.
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "5\nx"));
     m_x.Click(field, 2);
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
     std::string text;
-    do {
-        all = Read();
-        frequency = Find(all, "text", "设置输出频率");
-        text = frequency != nullptr ? frequency->text : "";
-    } while (text == "1000" && std::chrono::steady_clock::now() < deadline);
+    testsupport::WaitUntil(
+        [&] {
+            all = Read();
+            frequency = Find(all, "text", "设置输出频率");
+            text = frequency != nullptr ? frequency->text : "";
+            return text != "1000";
+        },
+        kPatience);
     EXPECT_EQ(text, "10005");
 
     const auto mapped = m_x.MappedTopLevels();

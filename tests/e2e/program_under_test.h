@@ -4,7 +4,7 @@
 // Windows build under Wine. What the cases need to know about the
 // difference between the two is here, and nowhere else.
 
-#include "app_process.h"
+#include "child_process.h"
 #include "x_session.h"
 
 #include <chrono>
@@ -20,7 +20,7 @@ struct ProgramUnderTest {
     std::string name;
     // The launcher, if any, then the program.
     std::vector<std::string> command;
-    // Added to the environment of each copy, beside the X and sound servers.
+    // Added to the environment of each copy, over what StartCopy sets.
     std::map<std::string, std::string> environment;
     // Run after each case, once the program has ended: Wine's server outlives
     // its programs and would keep the case's X server in use.
@@ -60,10 +60,10 @@ std::vector<ProgramUnderTest> LinuxProgram();
 // build's tests set it, with WINEPREFIX and TONEGEN_WINE); otherwise none.
 std::vector<ProgramUnderTest> WindowsProgramUnderWine();
 
-// Starts a copy of `program` on `x` with `dir` for its private files and its
-// standard error in `stderrPath`, and waits up to `patience` for its dialog.
+// Starts a copy of `program` on `x` with `dir` for its private files (its
+// runtime directory is dir/run) and its standard error in `stderrPath`, and waits up to `patience` for its dialog.
 // kNoWindow, with *error set, when none appeared.
-Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
+Window StartCopy(const ProgramUnderTest& program, XSession& x, testsupport::ChildProcess& app, const std::string& dir,
                  const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error);
 
 // Runs the program's cleanup, if it has one; false if that did not end well.

@@ -5,7 +5,7 @@
 // (the accessibility bus, when a screen reader asks for it) keeps its
 // sockets in that directory's run/ and ends when the bus does.
 
-#include "app_process.h"
+#include "child_process.h"
 
 #include <string>
 
@@ -22,7 +22,7 @@ class SessionBus {
     const std::string& Address() const { return m_address; }
 
   private:
-    AppProcess m_daemon;
+    testsupport::ChildProcess m_daemon;
     std::string m_address;
 };
 

@@ -6,18 +6,15 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "wait_until.h"
+
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -25,8 +22,6 @@
 namespace e2e {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Windows of another process vanish whenever it likes, between listing
 // them and asking about them; such a request fails with BadWindow, which
@@ -36,27 +31,21 @@ int IgnoreXError(Display*, XErrorEvent*)
     return 0;
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
+// The property's items as Xlib hands them over: a char, short or long
+// each for formats 8, 16 and 32.
 std::string Property(Display* d, Window w, const char* name)
 {
-    const Atom atom = XInternAtom(d, name, False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long rest = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, atom, 0, 4096, False, AnyPropertyType, &type, &format, &count, &rest, &data) !=
-            Success ||
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 4096, False, AnyPropertyType, &type, &format, &count,
+                           &rest, &data) != Success ||
         data == nullptr)
         return {};
-    std::string value;
-    if (format == 8)
-        value.assign(reinterpret_cast<const char*>(data), count);
+    const std::size_t size = format == 8 ? 1 : format == 16 ? sizeof(short) : sizeof(long);
+    std::string value(reinterpret_cast<const char*>(data), count * size);
     XFree(data);
     return value;
 }
@@ -217,56 +206,21 @@ bool XSession::Start(const std::string& logPath, std::string* error)
         *error = std::string("pipe2: ") + std::strerror(errno);
         return false;
     }
-    // Everything the child needs is made before fork: the test process has
-    // threads (the sound server's drainer), so the child may only make
-    // async-signal-safe calls.
-    const std::string fdArg = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",         "-displayfd", fdArg.c_str(), "-screen", "0",
-                          "1280x1024x24", "-nolisten",  "tcp",         nullptr};
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const pid_t parent = getpid();
-    m_xvfb = fork();
-    if (m_xvfb == 0) {
-        // The server must not outlive a test program that dies.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(127);
-        const int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
-        if (log >= 0) {
-            dup2(log, 1);
-            dup2(log, 2);
-        }
-        // The display number comes back through this end, which must survive exec.
-        fcntl(fds[1], F_SETFD, 0);
-        execvp("Xvfb", const_cast<char* const*>(argv));
-        _exit(127);
-    }
-    if (log >= 0)
-        close(log);
+    // Xvfb picks a free display itself and writes its number to descriptor
+    // 3 once it accepts connections.
+    const bool started = m_xvfb.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                                      testsupport::Environment(), logPath, error, fds[1]);
     close(fds[1]);
-    if (m_xvfb < 0) {
-        close(fds[0]);
-        *error = std::string("fork: ") + std::strerror(errno);
-        return false;
-    }
-
-    // Xvfb writes the number once it accepts connections.
     std::string number;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < deadline) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0)
-            continue;
-        char c;
-        const ssize_t n = read(fds[0], &c, 1);
-        if (n <= 0 || c == '\n')
-            break;
+    char c;
+    pollfd p{fds[0], POLLIN, 0};
+    // The bound is for an Xvfb that never comes up; it starts in a fraction of a second.
+    while (started && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
         number += c;
-    }
     close(fds[0]);
     if (number.empty()) {
-        *error = "Xvfb did not report a display; its log:\n" + ReadFile(logPath);
+        if (started)
+            *error = "Xvfb did not report a display; its log:\n" + m_xvfb.Output();
         Stop();
         return false;
     }
@@ -296,13 +250,7 @@ void XSession::Stop()
         XCloseDisplay(m_display);
         m_display = nullptr;
     }
-    if (m_xvfb > 0) {
-        kill(m_xvfb, SIGTERM);
-        int status;
-        while (waitpid(m_xvfb, &status, 0) < 0 && errno == EINTR) {
-        }
-        m_xvfb = -1;
-    }
+    m_xvfb.Stop(std::chrono::seconds(5));
 }
 
 std::vector<Window> XSession::MappedTopLevels()
@@ -331,33 +279,25 @@ std::string XSession::Title(Window w)
 
 pid_t XSession::Pid(Window w)
 {
-    const Atom atom = XInternAtom(m_display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long rest = 0;
-    unsigned char* data = nullptr;
-    pid_t pid = -1;
-    if (XGetWindowProperty(m_display, w, atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &rest, &data) ==
-            Success &&
-        data != nullptr) {
-        if (format == 32 && count == 1)
-            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-        XFree(data);
-    }
-    return pid;
+    const std::string pid = Property(m_display, w, "_NET_WM_PID");
+    long value = -1;
+    if (pid.size() == sizeof value)
+        std::memcpy(&value, pid.data(), sizeof value);
+    return static_cast<pid_t>(value);
 }
 
 Window XSession::WaitForWindow(const std::function<bool(Window)>& match, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    do {
-        for (Window w : MappedTopLevels())
-            if (match(w))
-                return w;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (Clock::now() < deadline);
-    return None;
+    Window found = None;
+    testsupport::WaitUntil(
+        [&] {
+            for (Window w : MappedTopLevels())
+                if (match(w))
+                    return (found = w) != None;
+            return false;
+        },
+        timeout);
+    return found;
 }
 
 Window XSession::WaitForNewWindow(std::string_view title, const std::set<Window>& known,
@@ -368,14 +308,12 @@ Window XSession::WaitForNewWindow(std::string_view title, const std::set<Window>
 
 bool XSession::WaitUntilGone(Window w, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    do {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(m_display, w, &attributes) || attributes.map_state != IsViewable)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (Clock::now() < deadline);
-    return false;
+    return testsupport::WaitUntil(
+        [&] {
+            XWindowAttributes attributes;
+            return !XGetWindowAttributes(m_display, w, &attributes) || attributes.map_state != IsViewable;
+        },
+        timeout);
 }
 
 Point XSession::Origin(Window w)

@@ -10,6 +10,8 @@
 // manager: the session itself can hold a selection (the clipboard, or the
 // primary selection a middle click pastes) for the program to paste from.
 
+#include "child_process.h"
+
 #include <sys/types.h>
 
 #include <chrono>
@@ -89,7 +91,7 @@ class XSession {
     void KeyEvent(unsigned long keysym, bool down);
 
     std::unique_ptr<SelectionOwner> m_selections;
-    pid_t m_xvfb = -1;
+    testsupport::ChildProcess m_xvfb;
     _XDisplay* m_display = nullptr;
     std::string m_displayName;
 };

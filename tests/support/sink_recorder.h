@@ -32,6 +32,9 @@ class SinkRecorder {
     bool WaitForSound(std::chrono::milliseconds timeout);
     std::vector<float> StopRecording();
 
+    // Why the stack did not come up, or what last went wrong with it.
+    virtual std::string Error() const = 0;
+
   protected:
     // Creates a FIFO at `path` and drains it from now on, under `key` (the
     // sink's rate). Both ends stay open here, so the FIFO never reports EOF
@@ -72,6 +75,17 @@ class SinkRecorder {
     bool recording_ = false;
     std::vector<float> recorded_;
     bool heard_ = false; // recorded_ holds a non-zero sample
+};
+
+// A stack whose server can be lost mid-tone and brought back.
+class SoundServer : public SinkRecorder {
+  public:
+    // SIGKILLs the server; the environment and files stay, so that clients
+    // see it vanish.
+    virtual void Kill() = 0;
+    // After Kill(): the server again at the same address with the same
+    // sinks, as a restarted server would be.
+    virtual bool Revive() = 0;
 };
 
 } // namespace testsupport

@@ -12,7 +12,7 @@
 
 #include <QElapsedTimer>
 
-#include <algorithm>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -25,17 +25,7 @@ enum class State { Idle, Continuous, Timed, ArmedSilent };
 
 const char* Name(State s)
 {
-    switch (s) {
-    case State::Idle:
-        return "idle";
-    case State::Continuous:
-        return "continuous";
-    case State::Timed:
-        return "timed";
-    case State::ArmedSilent:
-        return "armed but silent";
-    }
-    return "?";
+    return std::array{"idle", "continuous", "timed", "armed but silent"}[static_cast<int>(s)];
 }
 
 // A rate no sound server accepts, to make a start fail for real.

@@ -131,11 +131,7 @@ class SoundStacks : public ::testing::Test {
         ASSERT_TRUE(server.WaitForSound(kPatience)) << route;
         server.StopRecording();
         StderrCapture stderrCapture;
-        server.Kill();
-        // The user notices the silence a moment later: by then the audio
-        // thread has long met the lost server, which is what the stop must
-        // cope with.
-        std::this_thread::sleep_for(500ms);
+        server.KillMidTone();
         QElapsedTimer stop;
         stop.start();
         Click(m_dlg, IDC_STOP);

@@ -17,8 +17,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -95,10 +97,7 @@ class Desktop : public ::testing::Test {
                                  testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()}, {"DISPLAY", ""}}),
                                  m_dir / "reader.log", &error))
             << error;
-        const auto status = reader.WaitForExit(30s);
-        EXPECT_TRUE(status.has_value() && testsupport::DescribeStatus(*status) == "exited with status 0")
-            << "the reader failed:\n"
-            << reader.Output();
+        EXPECT_EQ(reader.Ending(30s), "exited with status 0") << "the reader failed:\n" << reader.Output();
         std::vector<Accessible> all;
         Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).object(), "", all);
         return all;
@@ -132,14 +131,17 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
     EXPECT_EQ(labels, (std::vector<std::string>{"常见声卡支持的 采样频率 单位：Hz", "范围：1Hz——20KHz 单位：Hz",
                                                 "范围：1秒——5小时 单位：秒（S）"}));
 
-    const Accessible* frequency = Find(all, "text", "设置输出频率");
-    ASSERT_NE(frequency, nullptr) << "no text field named after its box";
-    EXPECT_EQ(frequency->text, "1000");
-    EXPECT_EQ(frequency->parent, "panel:设置输出频率");
-    const auto& labelledBy = frequency->relations.find("labelled-by");
-    ASSERT_NE(labelledBy, frequency->relations.end());
-    EXPECT_NE(std::find(labelledBy->second.begin(), labelledBy->second.end(), "label:范围：1Hz——20KHz 单位：Hz"),
-              labelledBy->second.end());
+    // Each field named after its box, with its value, labelled by its range.
+    for (const auto& [box, value, label] : {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
+                                            std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
+        const Accessible* field = Find(all, "text", box);
+        ASSERT_NE(field, nullptr) << "no text field named " << box;
+        EXPECT_EQ(field->text, value);
+        EXPECT_EQ(field->parent, std::string("panel:") + box);
+        const auto by = field->relations.find("labelled-by");
+        EXPECT_TRUE(by != field->relations.end() && std::count(by->second.begin(), by->second.end(), label) == 1)
+            << box << " is not labelled by " << label;
+    }
 
     std::vector<std::pair<std::string, std::string>> starts; // description, parent
     int rates = 0;

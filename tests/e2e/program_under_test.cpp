@@ -80,8 +80,7 @@ bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath)
     testsupport::ChildProcess cleanup;
     if (!cleanup.Start(program.cleanup, testsupport::Environment(), logPath))
         return false;
-    const auto status = cleanup.WaitForExit(std::chrono::seconds(10));
-    return status.has_value() && *status == 0;
+    return cleanup.Ending(std::chrono::seconds(10)) == "exited with status 0";
 }
 
 } // namespace e2e

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string_view>
 
 extern char** environ;
@@ -136,6 +138,18 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds timeout)
     return m_status;
 }
 
+std::string ChildProcess::Ending(std::chrono::milliseconds timeout)
+{
+    const auto status = WaitForExit(timeout);
+    if (!status)
+        return "still running";
+    if (WIFEXITED(*status))
+        return "exited with status " + std::to_string(WEXITSTATUS(*status));
+    if (WIFSIGNALED(*status))
+        return "killed by signal " + std::to_string(WTERMSIG(*status)) + " (" + strsignal(WTERMSIG(*status)) + ")";
+    return "ended with wait status " + std::to_string(*status);
+}
+
 int ChildProcess::Wait()
 {
     if (m_pid > 0 && !m_status)
@@ -163,15 +177,6 @@ std::string ChildProcess::Output() const
     return ReadFile(m_outPath);
 }
 
-std::string DescribeStatus(int status)
-{
-    if (WIFEXITED(status))
-        return "exited with status " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status))
-        return "killed by signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
-    return "ended with wait status " + std::to_string(status);
-}
-
 double CpuSeconds(const rusage& usage)
 {
     const auto seconds = [](const timeval& tv) {
@@ -185,6 +190,14 @@ double CpuSeconds()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return CpuSeconds(usage);
+}
+
+int ThreadCount(pid_t pid)
+{
+    const std::string tasks = "/proc/" + (pid > 0 ? std::to_string(pid) : "self") + "/task";
+    std::error_code ec;
+    const auto entries = std::filesystem::directory_iterator(tasks, ec);
+    return ec ? 0 : static_cast<int>(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)));
 }
 
 bool SocketAccepts(const std::string& path)

@@ -39,6 +39,9 @@ class ChildProcess {
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     // Blocks until it has ended; its wait status (-1 if it never started).
     int Wait();
+    // How it ended within `timeout` ("exited with status 0", "killed by
+    // signal 11 (Segmentation fault)"), or "still running".
+    std::string Ending(std::chrono::milliseconds timeout);
     // SIGTERM, then SIGKILL if it has not ended within `grace`.
     void Stop(std::chrono::milliseconds grace);
     // SIGKILL and reap, if it still runs.
@@ -58,13 +61,13 @@ class ChildProcess {
     std::string m_outPath;
 };
 
-// "exited with status 0", "killed by signal 11 (Segmentation fault)", ...
-std::string DescribeStatus(int status);
-
 // User plus system time.
 double CpuSeconds(const rusage& usage);
 // This process's own, so far.
 double CpuSeconds();
+
+// How many threads process `pid` (this one, by default) has now.
+int ThreadCount(pid_t pid = 0);
 
 // True once a daemon listens on the Unix socket at `path`.
 bool SocketAccepts(const std::string& path);

@@ -3,6 +3,8 @@
 // the stack lives, and a recording of what the current one receives.
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -86,6 +88,13 @@ class SoundServer : public SinkRecorder {
     // After Kill(): the server again at the same address with the same
     // sinks, as a restarted server would be.
     virtual bool Revive() = 0;
+
+    // Kill() while process `client` (this one, unless given) plays, and
+    // return once its audio thread has met the loss: it ends then, within a
+    // period. What the client does next must cope with that state. (A
+    // thread that spins on the error instead, as PortAudio's ALSA host once
+    // did, never ends; the wait gives up after two seconds.)
+    void KillMidTone(pid_t client = 0);
 };
 
 } // namespace testsupport

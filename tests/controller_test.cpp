@@ -225,8 +225,10 @@ TEST_F(Controller, DurationIsComputedWithoutWrapping)
         EXPECT_EQ(m_dlg.m_durationMs, ms) << std::string(text.begin(), text.end());
     }
     // A negative value cannot be typed, but one can reach the field.
-    m_dlg.SetDlgItemText(IDC_DURATION, u"-5");
-    EXPECT_EQ(m_dlg.m_durationMs, 0u);
+    for (const char16_t* negative : {u"-5", u"-2147483648"}) {
+        m_dlg.SetDlgItemText(IDC_DURATION, negative);
+        EXPECT_EQ(m_dlg.m_durationMs, 0u);
+    }
 }
 
 TEST_F(Controller, FrequencyTypedWhileDurationIsEmptyPromptsForDurationAndStillTakesTheFrequency)

@@ -179,12 +179,6 @@ TEST_F(Reliability, HostileFieldContentsEndInDefinedOutcomes)
         EXPECT_TRUE(m_dlg.m_playing);
     }
 
-    const std::pair<const char16_t*, std::uint32_t> durations[] = {
-        {u"0", 0u}, {u"-7", 0u}, {u"4294968", 4294967295u}, {u"2147483647", 4294967295u}, {u"-2147483648", 0u}};
-    for (const auto& [text, ms] : durations) {
-        m_dlg.SetDlgItemText(IDC_DURATION, text);
-        EXPECT_EQ(m_dlg.m_durationMs, ms);
-    }
     // A zero duration ends timed output at the timer's first tick.
     m_dlg.SetDlgItemText(IDC_DURATION, u"0");
     Click(m_dlg, IDC_START_TIMED);

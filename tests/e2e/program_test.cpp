@@ -384,7 +384,7 @@ TEST_P(Program, EscapeStopsOutputAndEnds)
 class ProgramOnLinux : public Program {};
 
 // The sound server dies mid-tone; then every way out of the program ends it
-// at once, having written a few lines to standard error at most, on
+// promptly, having written a few lines to standard error at most, on
 // PulseAudio and on PipeWire reached through its own ALSA plugin.
 TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
 {
@@ -424,7 +424,7 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
             const std::string text = app.Output();
             EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10) << "standard error flooded:\n"
                                                                       << text.substr(0, 2000);
-            ASSERT_TRUE(server->Revive());
+            ASSERT_TRUE(server->Revive()) << server->Error();
         }
     }
 }

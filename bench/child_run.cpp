@@ -27,7 +27,10 @@ std::string ProgramBeside(const char* name, const char* hint)
 
 std::string ChildLogPath(const std::string& dir, const char* tool, int index)
 {
-    return dir + "/" + tool + "-" + std::to_string(index) + ".log";
+    std::string path = dir + "/" + tool + "-" + std::to_string(index) + ".log";
+    // A child appends to its log, and a tool may run twice under one name.
+    std::filesystem::remove(path);
+    return path;
 }
 
 long long LogField(const std::string& log, std::string_view key)

@@ -17,8 +17,8 @@ namespace bench {
 // there, which is reported on stderr with `hint` on what to build.
 std::string ProgramBeside(const char* name, const char* hint);
 
-// Where the child's output goes: one file a run, in the sound route's temp
-// dir, so a failed run's output can still be shown afterwards.
+// Where the child's output goes: a fresh file for the run, in the sound
+// route's temp dir, so a failed run's output can still be shown afterwards.
 std::string ChildLogPath(const std::string& dir, const char* tool, int index);
 
 // The number printed right after `key` in a child's log; -1 when absent.

@@ -158,6 +158,8 @@ TEST_F(Controller, SecondTimedStartRestartsTheToneButKeepsTheDeadline)
         [&] {
             firstClick = m_server.RecordedCount();
             Click(m_dlg, IDC_START_TIMED);
+            // The first tone under way, 0.7 s after the click at the least.
+            ASSERT_TRUE(HearFor(0.2));
             ASSERT_TRUE(m_server.WaitForRecorded(firstClick + kRate * 7 / 10, testsupport::kPatience));
             secondClick = m_server.RecordedCount();
             QElapsedTimer click;

@@ -107,14 +107,22 @@ bool PipeWireServer::Launch()
     bus_.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + bus}, env, log);
     daemon_.Start({"pipewire"}, env, log);
     // The session manager and the protocol server connect to the daemon at
-    // once and give up when it is not there yet.
+    // once and give up when it is not there yet, or, on a busy machine, not
+    // ready yet: each is started again until the sink is up.
     WaitUntil([&] { return !daemon_.Running() || SocketAccepts(dir + "/run/pipewire-0"); }, 10s);
-    session_.Start({"wireplumber"}, env, log);
-    pulse_.Start({"pipewire-pulse"}, env, log);
-    if (WaitUntil([&] { return !Running() || (SocketAccepts(dir + "/run/pulse/native") && SinkIsDefault()); }, 10s) &&
-        Running())
+    const std::pair<ChildProcess*, const char*> clients[] = {{&session_, "wireplumber"}, {&pulse_, "pipewire-pulse"}};
+    const bool up = WaitUntil(
+        [&] {
+            for (const auto& [child, program] : clients)
+                if (!child->Running())
+                    child->Start({program}, env, log);
+            return !daemon_.Running() || (SocketAccepts(dir + "/run/pulse/native") && SinkIsDefault());
+        },
+        10s);
+    if (up && Running())
         return true;
-    return Fail(std::string(Running() ? "the sink did not become the default within 10 s" : "a daemon exited") +
+    return Fail(std::string(daemon_.Running() ? "the sink did not become the default within 10 s"
+                                              : "pipewire " + daemon_.Ending(0ms)) +
                 "; log:\n" + ReadFile(log));
 }
 

@@ -1,6 +1,7 @@
 // The generator under abuse, on the real audio path: thousands of start and
-// stop cycles, the sound server vanishing mid-tone or missing from the
-// start, and hostile input through the real dialog.
+// stop cycles, hostile input through the real dialog, and every edge
+// frequency at every rate. (A sound server lost mid-tone or missing at the
+// start: the sound stacks suite, on each route that has a server.)
 
 #include "generator_fixture.h"
 #include "rates.h"
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QLineEdit>
 
 #include <cstdlib>
@@ -25,17 +25,7 @@ namespace {
 using testsupport::Click;
 using testsupport::SetText;
 
-class Reliability : public testsupport::GeneratorTest {
-  protected:
-    // Runs `action` and returns how long it kept the UI thread, in ms.
-    template <typename F> static qint64 Timed(F&& action)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        action();
-        return clock.elapsed();
-    }
-};
+using Reliability = testsupport::GeneratorTest;
 
 long ResidentKb()
 {
@@ -110,37 +100,6 @@ TEST_F(Reliability, ChurnOfStartsAndStopsKeepsPlayingFromSampleZeroInFlatMemory)
         EXPECT_LT(endKb - warmKb, 8 * 1024) << "resident memory grew";
     }
 #endif
-}
-
-TEST_F(Reliability, ServerLostMidToneLeavesTheDialogResponsiveAndTheNextStartPlays)
-{
-    m_server.StartRecording();
-    Click(m_dlg, IDC_START_CONTINUOUS);
-    ASSERT_TRUE(HearFor(0.1));
-    m_server.StopRecording();
-    m_server.KillMidTone();
-    // Nothing the user does may hang on the missing server. Generous: under
-    // AddressSanitizer on two busy cores a click that re-initialises the
-    // audio library has taken up to a second; a hung one never returns.
-    constexpr qint64 kClickMs = 5000;
-    EXPECT_LT(Timed([&] { Click(m_dlg, IDC_STOP); }), kClickMs);
-    EXPECT_FALSE(m_dlg.m_playing);
-    EXPECT_LT(Timed([&] { Click(m_dlg, IDC_START_CONTINUOUS); }), kClickMs);
-    EXPECT_FALSE(m_dlg.m_playing);
-    EXPECT_LT(Timed([&] { Click(m_dlg, IDC_START_TIMED); }), kClickMs);
-    EXPECT_TRUE(m_dlg.m_timerArmed);
-    EXPECT_LT(Timed([&] { Click(m_dlg, IDC_STOP); }), kClickMs);
-
-    ASSERT_TRUE(m_server.Revive()) << m_server.Error();
-    const auto recording = Record(
-        [&] {
-            Click(m_dlg, IDC_START_CONTINUOUS);
-            EXPECT_TRUE(m_dlg.m_playing);
-            EXPECT_TRUE(HearFor(0.3));
-            Click(m_dlg, IDC_STOP);
-        },
-        200);
-    EXPECT_EQ(testsupport::ToneMismatch(recording, 1000, 22050), "");
 }
 
 // Whatever reaches the fields, by typing, pasting or programmatically, ends

@@ -1,16 +1,13 @@
-// The private sound server gives the audio tests what they rely on: an
-// address exported while it runs and gone after, a kill that leaves clients
-// facing nothing, one sink per rate, and a recording that is a real-time
-// timeline. That the samples arrive bit for bit, the audio suites show with
-// every table they compare.
+// What the audio tests rely on and might pass without, were it lost: a
+// kill that leaves clients facing nothing, and a recording that is a
+// real-time timeline. (A server that cannot be reached, or samples that do
+// not arrive bit for bit, fail every audio test.)
 #include "pulse_server.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,23 +23,6 @@ class PulseServerTest : public ::testing::Test {
     PulseServer server_;
 };
 
-TEST_F(PulseServerTest, StartExportsServerAndStopCleansUp)
-{
-    const std::string dir = server_.Dir();
-    ASSERT_TRUE(server_.Running());
-    ASSERT_NE(std::getenv("PULSE_SERVER"), nullptr);
-    EXPECT_EQ(std::string(std::getenv("PULSE_SERVER")), "unix:" + dir + "/native");
-    ASSERT_NE(std::getenv("PULSE_CLIENTCONFIG"), nullptr);
-    std::string info;
-    ASSERT_TRUE(server_.Pactl({"info"}, &info)) << server_.Error();
-    EXPECT_NE(info.find("Server Version"), std::string::npos) << info;
-
-    server_.Stop();
-    EXPECT_FALSE(server_.Running());
-    EXPECT_EQ(std::getenv("PULSE_SERVER"), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(dir));
-}
-
 TEST_F(PulseServerTest, KillLeavesServerGoneAndReviveBringsItsSinksBack)
 {
     ASSERT_TRUE(server_.UseRate(48000)) << server_.Error();
@@ -52,22 +32,6 @@ TEST_F(PulseServerTest, KillLeavesServerGoneAndReviveBringsItsSinksBack)
     EXPECT_FALSE(server_.UseRate(48000));
     ASSERT_TRUE(server_.Revive()) << server_.Error();
     std::string info;
-    ASSERT_TRUE(server_.Pactl({"info"}, &info)) << server_.Error();
-    EXPECT_NE(info.find("Default Sink: tonegen_test_48000"), std::string::npos) << info;
-}
-
-TEST_F(PulseServerTest, SwitchingBackToARateReusesItsSink)
-{
-    ASSERT_TRUE(server_.UseRate(48000)) << server_.Error();
-    ASSERT_TRUE(server_.UseRate(8000)) << server_.Error();
-    ASSERT_TRUE(server_.UseRate(48000)) << server_.Error();
-    EXPECT_EQ(server_.Rate(), 48000u);
-    std::string modules, info;
-    ASSERT_TRUE(server_.Pactl({"list", "short", "modules"}, &modules)) << server_.Error();
-    std::size_t pipe_sinks = 0;
-    for (std::size_t at = 0; (at = modules.find("module-pipe-sink", at)) != std::string::npos; ++at)
-        ++pipe_sinks;
-    EXPECT_EQ(pipe_sinks, 2u) << modules;
     ASSERT_TRUE(server_.Pactl({"info"}, &info)) << server_.Error();
     EXPECT_NE(info.find("Default Sink: tonegen_test_48000"), std::string::npos) << info;
 }

@@ -68,13 +68,16 @@ TEST_F(OutputEngine, PlaysTheTableFromSampleZeroAcrossWraps)
     }
 }
 
-// Closing aborts the stream: what is queued is dropped, not played out. With
-// two seconds of latency asked for, the server holds a few hundred
-// milliseconds of tone, which a stop that drained the stream would make heard.
+// Closing aborts the stream: what is queued is dropped, not played out.
+// Here more than a second of tone is queued at the server, which a stop
+// that drained the stream would make heard: the program's buffer is made
+// two seconds long, and the server's share of it a second (libpulse reads
+// PULSE_LATENCY_MSEC for every stream, the ALSA plugin's too).
 TEST_F(OutputEngine, StopDiscardsWhatIsQueuedAndLeavesNothingBehind)
 {
     testsupport::EnvOverride latency;
     latency.Set("PA_MIN_LATENCY_MSEC", "2000");
+    latency.Set("PULSE_LATENCY_MSEC", "1000");
     UseRate(48000);
     m_dlg.InitOutput();
     std::size_t beforeStop = 0;
@@ -92,7 +95,7 @@ TEST_F(OutputEngine, StopDiscardsWhatIsQueuedAndLeavesNothingBehind)
     EXPECT_EQ(ToneMismatch(recording, 440, 48000), "");
     // After the stop the sink gives out only what it had taken from the
     // server already (a block of 1024 samples) and what the recorder had yet
-    // to drain from it. A drained queue added 0.38 s here.
+    // to drain from it. A drained queue added 1.4 s here.
     EXPECT_LE(span.end, beforeStop + 48000 / 4) << "the stop played out what was queued";
     EXPECT_GE(recording.size() - span.end, 48000u * 300 / 1000) << "the recording should end in silence";
 }

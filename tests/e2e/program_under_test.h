@@ -33,13 +33,15 @@ struct ProgramUnderTest {
     // path; a few 16-bit steps where the platform's wave-out path converts to
     // 16 bits with dither.
     float tolerance = 0.0f;
-    // How far a timed tone heard at the sink may be from its duration. The
+    // How far a timed tone heard at the sink may be from its duration, and
+    // how far its end from its deadline, counted from the click. The
     // deadline counts from the click and a stop discards what is queued, so
-    // a path that takes longer to deliver its first sample is heard shorter.
-    double durationTolerance = 0.06;
-    // How far the end of a timed tone may be from its deadline, counted from
-    // the click; a tenth of a second covers dating the click by sink blocks.
-    double deadlineTolerance = 0.1;
+    // a path that takes longer to deliver its first sample is heard shorter;
+    // a busy machine delays the program's timer (seen 0.07 s late on Linux
+    // with both cores loaded); clicks are dated by sink blocks. Generous: a
+    // duration or deadline gone wrong is off by a second or more.
+    double durationTolerance = 0.25;
+    double deadlineTolerance = 0.35;
     // Empty where no viewer for the classic help files exists (Linux) and F1
     // ends in the program's own report that help cannot start; otherwise the
     // title of the window in which the platform's viewer reports that no

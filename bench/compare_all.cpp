@@ -22,10 +22,13 @@
 // Both are therefore good to about one sink write (4 kB, 11 ms at 96 kHz).
 
 #include "child_run.h"
-#include "private_server.h"
+#include "player_report.h"
+#include "sound_route.h"
 #include "table_follow.h"
 
+#include "child_process.h"
 #include "expected_table.h"
+#include "recording_check.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -70,18 +73,21 @@ long long NowNs()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
-Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index, double seconds, unsigned rate,
+Run RunOnce(bench::SoundRoute& route, const Tool& tool, int index, double seconds, unsigned rate,
             const std::vector<float>& table)
 {
-    const std::string logPath = bench::ChildLogPath(server.Dir(), tool.name, index);
-    bench::Child child(tool.argv, logPath);
+    testsupport::SinkRecorder& server = route.Sink();
+    const std::string logPath = bench::ChildLogPath(route.Dir(), tool.name, index);
+    testsupport::ChildProcess child;
 
     Run run;
     server.StartRecording();
     // A little silence first, so every tone starts inside the recording.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const long long launchNs = NowNs();
-    if (!child.Launch()) {
+    std::string error;
+    if (!child.Start(tool.argv, testsupport::Environment(), logPath, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         server.StopRecording();
         return run;
     }
@@ -97,33 +103,33 @@ Run RunOnce(testsupport::PulseServer& server, const Tool& tool, int index, doubl
         signalNs = NowNs();
         kill(child.Pid(), SIGINT);
     }
-    const bench::ChildExit ended = child.Wait();
-    run.cpuS = ended.CpuSeconds();
-    run.peakRssKb = ended.PeakRssKb();
-    const bool exited = WIFEXITED(ended.status) || (WIFSIGNALED(ended.status) && WTERMSIG(ended.status) == SIGINT);
+    const int ended = child.Wait();
+    run.cpuS = testsupport::CpuSeconds(child.Usage());
+    run.peakRssKb = child.Usage().ru_maxrss;
+    const bool exited = WIFEXITED(ended) || (WIFSIGNALED(ended) && WTERMSIG(ended) == SIGINT);
 
     // The sink still holds the tail when the child exits.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const std::vector<float> rec = server.StopRecording();
-    const std::string log = bench::ReadAll(logPath);
-    run.underflows = static_cast<long>(bench::LogField(log, "output underflows: "));
+    const std::string log = child.Output();
+    run.underflows = static_cast<long>(bench::LogField(log, bench::kUnderflowsKey));
 
-    const bench::ToneSpan tone = bench::FindTone(rec);
+    const testsupport::ToneSpan tone = testsupport::FindTone(rec);
     if (!heard || !tone.found || !exited) {
         std::fprintf(stderr, "--- %s run %d: %s; its output ---\n%s\n---\n", tool.name, index,
                      !exited ? "did not exit cleanly" : "no sound at the sink", log.c_str());
         return run;
     }
     run.toneS = static_cast<double>(tone.end - tone.begin) / rate;
-    run.dropouts = tone.dropouts;
+    run.dropouts = tone.gaps;
     if (tool.playsTable)
         run.tableEvents = static_cast<long>(FollowTable(rec, table).events.size());
 
     const double silenceNs = static_cast<double>(heardNs) + run.toneS * 1e9;
     run.launchToSoundMs = static_cast<double>(heardNs - launchNs) / 1e6;
-    if (const long long startCall = bench::LogField(log, "start call at monotonic ns: "); startCall > 0)
+    if (const long long startCall = bench::LogField(log, bench::kStartCallKey); startCall > 0)
         run.callToSoundMs = static_cast<double>(heardNs - startCall) / 1e6;
-    const long long stopNs = tool.stop == Stop::Sigint ? signalNs : bench::LogField(log, "stop call at monotonic ns: ");
+    const long long stopNs = tool.stop == Stop::Sigint ? signalNs : bench::LogField(log, bench::kStopCallKey);
     if (stopNs > 0)
         run.stopToSilenceMs = (silenceNs - static_cast<double>(stopNs)) / 1e6;
     run.ok = true;
@@ -160,8 +166,8 @@ int main(int argc, char** argv)
     if (plain.empty())
         return 1;
 
-    testsupport::PulseServer server;
-    if (!bench::StartPrivateServer(server, rate))
+    bench::SoundRoute route;
+    if (!route.Start("pulseaudio", rate))
         return 1;
 
     char secs[32], rateText[32], soxLength[32];
@@ -190,7 +196,7 @@ int main(int argc, char** argv)
     std::vector<std::vector<Run>> results(tools.size());
     for (int i = 0; i < runsPerTool; ++i)
         for (std::size_t t = 0; t < tools.size(); ++t) {
-            const Run r = RunOnce(server, tools[t], i + 1, seconds, rate, table);
+            const Run r = RunOnce(route, tools[t], i + 1, seconds, rate, table);
             results[t].push_back(r);
             const auto opt = [](long v) { return v < 0 ? std::string("-") : std::to_string(v); };
             std::printf("%-12s %3d %7.2f %7.3f %9ld %9.1f %9.1f %9.1f %6zu %6s %6s%s\n", tools[t].name, i + 1, r.toneS,

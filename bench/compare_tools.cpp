@@ -11,7 +11,11 @@
 //        (default 3 pulseaudio 96000)
 
 #include "child_run.h"
+#include "player_report.h"
 #include "sound_route.h"
+
+#include "child_process.h"
+#include "recording_check.h"
 
 #include <sys/wait.h>
 
@@ -52,7 +56,7 @@ struct Run {
 void Analyse(const std::vector<float>& rec, Run& run)
 {
     run.nonZero = static_cast<std::size_t>(std::count_if(rec.begin(), rec.end(), [](float s) { return s != 0.0f; }));
-    run.dropouts = bench::FindTone(rec).dropouts;
+    run.dropouts = testsupport::FindTone(rec).gaps;
 }
 
 Run RunOnce(testsupport::SinkRecorder& server, const std::string& logDir, const Tool& tool, int index)
@@ -60,34 +64,36 @@ Run RunOnce(testsupport::SinkRecorder& server, const std::string& logDir, const 
     // The child's chatter (sox's progress meter, Qt's warnings) goes to a log
     // in the route's temp dir, shown only when the run goes wrong.
     const std::string logPath = bench::ChildLogPath(logDir, tool.name, index);
-    bench::Child child(tool.argv, logPath);
+    testsupport::ChildProcess child;
 
     Run run;
     server.StartRecording();
     const auto t0 = Clock::now();
-    if (!child.Launch()) {
+    std::string error;
+    if (!child.Start(tool.argv, testsupport::Environment(), logPath, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         server.StopRecording();
         return run;
     }
     const bool heard = server.WaitForSound(std::chrono::seconds(5));
     const auto tHeard = Clock::now();
-    const bench::ChildExit ended = child.Wait();
+    const int ended = child.Wait();
     run.wallS = std::chrono::duration<double>(Clock::now() - t0).count();
-    run.cpuS = ended.CpuSeconds();
-    run.peakRssKb = ended.PeakRssKb();
-    run.exitedCleanly = WIFEXITED(ended.status) && WEXITSTATUS(ended.status) == 0;
+    run.cpuS = testsupport::CpuSeconds(child.Usage());
+    run.peakRssKb = child.Usage().ru_maxrss;
+    run.exitedCleanly = WIFEXITED(ended) && WEXITSTATUS(ended) == 0;
 
     // The sink still holds a little of the tail when the child exits.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Analyse(server.StopRecording(), run);
 
-    const std::string log = bench::ReadAll(logPath);
-    run.underflows = static_cast<long>(bench::LogField(log, "output underflows: "));
+    const std::string log = child.Output();
+    run.underflows = static_cast<long>(bench::LogField(log, bench::kUnderflowsKey));
     if (heard) {
         run.launchToSoundMs = std::chrono::duration<double, std::milli>(tHeard - t0).count();
         // The child reports its start call on CLOCK_MONOTONIC, which is the
         // steady clock here.
-        if (const long long startCall = bench::LogField(log, "start call at monotonic ns: "); startCall > 0)
+        if (const long long startCall = bench::LogField(log, bench::kStartCallKey); startCall > 0)
             run.callToSoundMs = static_cast<double>(tHeard.time_since_epoch().count() - startCall) / 1e6;
     }
     if (!run.exitedCleanly || run.nonZero == 0)

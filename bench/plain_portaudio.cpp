@@ -7,18 +7,19 @@
 //
 // Usage: bench_plain_portaudio <seconds> <rate> [frequency]   (default 1000 Hz)
 //
-// The table is the generator's (step 2*pi*f/R in double, each sample rounded
-// to float), so its recording can be checked sample for sample as well. Prints
-// the underflow count, the latency PortAudio chose, and the CLOCK_MONOTONIC
-// moments of the start and stop calls for bench_compare_all.
+// The table is the tests' reference for the generator's (expected_table.h),
+// so its recording can be checked sample for sample as well. Prints the
+// latency PortAudio chose, then the underflow count and the moments of the
+// start and stop calls (player_report.h).
+
+#include "expected_table.h"
+#include "player_report.h"
 
 #include <portaudio.h>
 
 #include <atomic>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
 namespace {
@@ -45,13 +46,6 @@ int Render(const void*, void* output, unsigned long frames, const PaStreamCallba
     return paContinue;
 }
 
-long long MonotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
 int Fail(const char* what, PaError err)
 {
     std::fprintf(stderr, "%s: %s\n", what, Pa_GetErrorText(err));
@@ -76,11 +70,7 @@ int main(int argc, char** argv)
     }
 
     Player player;
-    player.table.resize(static_cast<std::size_t>(rate));
-    const double pi = 2.0 * std::asin(1.0);
-    const double step = ((static_cast<double>(frequency) * pi) * 2.0) / static_cast<double>(rate);
-    for (std::size_t i = 0; i < player.table.size(); ++i)
-        player.table[i] = static_cast<float>(std::sin(static_cast<double>(i) * step));
+    player.table = testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
 
     PaError err = Pa_Initialize();
     if (err != paNoError) {
@@ -92,12 +82,12 @@ int main(int argc, char** argv)
                                &Render, &player);
     if (err != paNoError)
         return Fail("Pa_OpenDefaultStream", err);
-    const long long startNs = MonotonicNs();
+    const long long startNs = bench::MonotonicNs();
     err = Pa_StartStream(stream);
     if (err != paNoError)
         return Fail("Pa_StartStream", err);
     Pa_Sleep(static_cast<long>(seconds * 1000.0));
-    const long long stopNs = MonotonicNs();
+    const long long stopNs = bench::MonotonicNs();
     err = Pa_StopStream(stream);
     if (err != paNoError)
         return Fail("Pa_StopStream", err);
@@ -107,8 +97,6 @@ int main(int argc, char** argv)
     Pa_Terminate();
 
     std::printf("output latency chosen by PortAudio: %.1f ms\n", latency * 1000.0);
-    std::printf("output underflows: %lu\n", player.underflows.load());
-    std::printf("start call at monotonic ns: %lld\n", startNs);
-    std::printf("stop call at monotonic ns: %lld\n", stopNs);
+    bench::PrintPlayerReport(player.underflows.load(), startNs, stopNs);
     return 0;
 }

@@ -5,31 +5,19 @@
 // Usage: bench_play_tone <seconds> <rate>
 //
 // On exit it prints how many callbacks PortAudio flagged with an output
-// underflow (see underflow_counter.h), and the CLOCK_MONOTONIC moments of its
-// StartOutput and StopOutput calls, from which bench_compare_all measures how
-// long the sink takes to hear the start and to fall silent after the stop.
+// underflow (see underflow_counter.h), and the moments of its StartOutput
+// and StopOutput calls (player_report.h), from which the comparisons measure
+// how long the sink takes to hear the start and to fall silent after the
+// stop.
 
 #include "offscreen_dialog.h"
+#include "player_report.h"
 #include "underflow_counter.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <thread>
-
-namespace {
-
-// CLOCK_MONOTONIC is shared by every process on the machine, so the parent
-// can set these moments against its own clock and the sink's timeline.
-long long MonotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -45,17 +33,15 @@ int main(int argc, char** argv)
     }
 
     bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), 1000);
-    const long long startNs = MonotonicNs();
+    const long long startNs = bench::MonotonicNs();
     if (!dialog.Start()) {
         std::fprintf(stderr, "%s: the output did not start\n", argv[0]);
         return 1;
     }
     // The audio thread does all the work; the UI thread has nothing to do.
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    const long long stopNs = MonotonicNs();
+    const long long stopNs = bench::MonotonicNs();
     dialog.Stop();
-    std::printf("output underflows: %lu\n", OutputUnderflows());
-    std::printf("start call at monotonic ns: %lld\n", startNs);
-    std::printf("stop call at monotonic ns: %lld\n", stopNs);
+    bench::PrintPlayerReport(OutputUnderflows(), startNs, stopNs);
     return 0;
 }

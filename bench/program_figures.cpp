@@ -11,14 +11,12 @@
 
 #include "child_run.h"
 #include "dialog_geometry.h"
-#include "private_server.h"
 #include "program_under_test.h"
 #include "resource.h"
+#include "sound_route.h"
 
 #include <X11/keysym.h>
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,10 +73,10 @@ struct Run {
     double serverCpuPerSecond = NAN;
 };
 
-bool RunOnce(const e2e::ProgramUnderTest& program, testsupport::PulseServer& server, e2e::XSession& x,
+bool RunOnce(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& server, e2e::XSession& x,
              const std::string& dir, Run& run)
 {
-    e2e::AppProcess app;
+    testsupport::ChildProcess app;
     std::string error;
     const e2e::Window window = e2e::StartCopy(program, x, app, dir, dir + "/stderr", kPatience, &error);
     e2e::DialogGeometry dialog;
@@ -125,14 +123,11 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
-    std::string dir = (std::filesystem::temp_directory_path() / "tonegen-bench-XXXXXX").string();
-    if (mkdtemp(dir.data()) == nullptr || mkdir((dir + "/run").c_str(), 0700) != 0) {
-        std::perror("temporary directory");
+    bench::SoundRoute route;
+    if (!route.Start("pulseaudio", kRate))
         return 1;
-    }
-    testsupport::PulseServer server;
-    if (!bench::StartPrivateServer(server, kRate))
-        return 1;
+    testsupport::SinkRecorder& server = route.Sink();
+    const std::string& dir = route.Dir();
     e2e::XSession x;
     std::string error;
     if (!x.Start(dir + "/xvfb.log", &error)) {
@@ -172,7 +167,5 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
     x.Stop();
-    server.Stop();
-    std::filesystem::remove_all(dir);
     return status;
 }

@@ -7,7 +7,7 @@
 // Usage: bench_record_tone <rate> <frequency> <seconds> <out.f32>
 
 #include "offscreen_dialog.h"
-#include "private_server.h"
+#include "sound_route.h"
 #include "table_follow.h"
 #include "underflow_counter.h"
 
@@ -32,9 +32,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    testsupport::PulseServer server;
-    if (!bench::StartPrivateServer(server, static_cast<unsigned>(rate)))
+    bench::SoundRoute route;
+    if (!route.Start("pulseaudio", static_cast<unsigned>(rate)))
         return 1;
+    testsupport::SinkRecorder& server = route.Sink();
     bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), static_cast<std::uint32_t>(frequency));
 
     server.StartRecording();

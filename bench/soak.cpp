@@ -16,32 +16,19 @@
 // The recording is held in memory: 10 minutes at 96 kHz is 230 MB of floats.
 
 #include "offscreen_dialog.h"
-#include "private_server.h"
+#include "sound_route.h"
 #include "table_follow.h"
 #include "underflow_counter.h"
 
+#include "child_process.h"
 #include "expected_table.h"
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
-
-double CpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -53,9 +40,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    testsupport::PulseServer server;
-    if (!bench::StartPrivateServer(server, static_cast<unsigned>(rate)))
+    bench::SoundRoute route;
+    if (!route.Start("pulseaudio", static_cast<unsigned>(rate)))
         return 1;
+    testsupport::SinkRecorder& server = route.Sink();
     bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), static_cast<std::uint32_t>(frequency));
 
     std::printf("soak: %.0f s of %ld Hz at %ld Hz through CToneGenDlg::StartOutput into a private PulseAudio sink\n",
@@ -65,7 +53,7 @@ int main(int argc, char** argv)
     server.StartRecording();
     // Some silence first, so the tone's sample 0 is visibly preceded by none.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const double cpu0 = CpuSeconds();
+    const double cpu0 = testsupport::CpuSeconds();
     const auto t0 = Clock::now();
     if (!dialog.Start()) {
         std::fprintf(stderr, "the output did not start\n");
@@ -82,7 +70,7 @@ int main(int argc, char** argv)
     std::this_thread::sleep_until(deadline);
     const auto tStop = Clock::now();
     dialog.Stop();
-    const double cpu = CpuSeconds() - cpu0;
+    const double cpu = testsupport::CpuSeconds() - cpu0;
     const double played = std::chrono::duration<double>(tStop - t0).count();
 
     // The sink still holds the tail of the tone when the stream closes.

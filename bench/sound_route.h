@@ -7,6 +7,7 @@
 // asks.
 
 #include "alsa_file_sink.h"
+#include "files.h"
 #include "pipewire_server.h"
 #include "pulse_server.h"
 
@@ -16,29 +17,21 @@ namespace bench {
 
 class SoundRoute {
   public:
-    SoundRoute() = default;
-    ~SoundRoute();
-    SoundRoute(const SoundRoute&) = delete;
-    SoundRoute& operator=(const SoundRoute&) = delete;
-
     // Names: pulseaudio, pipewire-pulse, pipewire-alsa, alsa. Reports on
     // stderr why the route could not be had.
     bool Start(const std::string& name, unsigned rate);
 
     testsupport::SinkRecorder& Sink() { return *sink_; }
-    // A folder for the children's logs, removed with the route.
-    const std::string& Dir() const { return dir_; }
-    const std::string& Name() const { return name_; }
-
-    static const char* const kNames[4];
+    // A folder for the children's logs and private files, removed with the
+    // route.
+    const std::string& Dir() const { return dir_.Path(); }
 
   private:
+    testsupport::TempDir dir_{"bench"};
     testsupport::PulseServer pulse_;
     testsupport::PipeWireServer pipewire_;
     testsupport::AlsaFileSink alsa_;
     testsupport::SinkRecorder* sink_ = nullptr;
-    std::string name_;
-    std::string dir_;
 };
 
 } // namespace bench

@@ -1,5 +1,7 @@
 #include "table_follow.h"
 
+#include "recording_check.h"
+
 #include <bit>
 #include <cstdio>
 #include <unordered_map>
@@ -59,20 +61,16 @@ class PhaseIndex {
 TableFollow FollowTable(const std::vector<float>& rec, const std::vector<float>& table)
 {
     TableFollow f;
-    std::size_t first = 0;
-    while (first < rec.size() && rec[first] == 0.0f)
-        ++first;
-    if (first == rec.size() || table.empty())
+    const testsupport::ToneSpan tone = testsupport::FindTone(rec);
+    if (!tone.found || table.empty())
         return f;
-    std::size_t last = rec.size();
-    while (last > first && rec[last - 1] == 0.0f)
-        --last;
-    // The table's sample 0 is a zero, so the tone begins one sample earlier
-    // than its first non-zero sample.
     f.found = true;
-    f.begin = first > 0 ? first - 1 : 0;
-    f.end = last;
-    f.startsAtZero = first > 0 && Bits(rec[f.begin]) == Bits(table[0]);
+    f.begin = tone.begin;
+    f.end = tone.end;
+    // The first non-zero sample: FindTone starts the tone on the zero before
+    // it, where there is one.
+    const std::size_t first = rec[f.begin] == 0.0f ? f.begin + 1 : f.begin;
+    f.startsAtZero = first > f.begin && Bits(rec[f.begin]) == Bits(table[0]);
 
     const PhaseIndex index(table);
     const std::size_t n = table.size();

@@ -1,96 +1,114 @@
+// The one-second table against the tests' own reference, bit for bit, and
+// against what it is for: a tone that starts on a zero and loops without a
+// seam.
+
 #include "alloc_counter.h"
+#include "expected_table.h"
+#include "rates.h"
 #include "sine_table.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace {
 
-constexpr std::array<std::uint32_t, 8> kRates{8000, 11025, 22050, 44100, 48000, 64000, 88200, 96000};
+class SineTable : public ::testing::Test {
+  protected:
+    void TearDown() override
+    {
+        FreeSineTable();
+        g_sampleRate = 22050;
+    }
 
-// The table as its definition reads, written out independently: the step
-// (f * pi) * 2 / R in double, each sample sin(i * step) rounded to float.
-std::vector<float> Expected(std::uint32_t f, std::uint32_t rate)
-{
-    const double pi = 2.0 * std::asin(1.0);
-    const double fd = f;
-    const double rd = rate;
-    std::vector<float> v(rate);
-    for (std::uint32_t i = 0; i < rate; ++i)
-        v[i] = static_cast<float>(std::sin(static_cast<double>(i) * (((fd * pi) * 2.0) / rd)));
-    return v;
-}
-
-struct TableGuard {
-    ~TableGuard() { FreeSineTable(); }
+    std::vector<float> Build(std::uint32_t frequency, std::uint32_t rate)
+    {
+        FreeSineTable();
+        g_sampleRate = rate;
+        BuildSineTable(frequency);
+        return {g_sineTable, g_sineTable + rate};
+    }
 };
 
-TEST(SineTable, PiIsTheDoubleNearestToPi)
+// Rounding leaves the table's later zeros and repeats a few float steps off.
+constexpr float kRounding = 1e-6f;
+
+TEST_F(SineTable, PiIsTheDoubleNearestToPi)
 {
     EXPECT_EQ(g_pi, 3.141592653589793);
 }
 
-TEST(SineTable, MatchesTheFormulaBitForBitAtEveryRate)
+TEST_F(SineTable, MatchesTheReferenceBitForBitAtEveryRate)
 {
-    const std::uint32_t savedRate = g_sampleRate;
-    for (const std::uint32_t rate : kRates) {
+    for (const auto& [id, rate] : testsupport::kRateButtons) {
         for (const std::uint32_t f : {0u, 1u, 1000u, 12345u, rate / 2, rate, rate + 1}) {
-            g_sampleRate = rate;
-            TableGuard guard;
-            BuildSineTable(f);
-            const std::vector<float> expected = Expected(f, rate);
+            const std::vector<float> table = Build(f, rate);
+            const std::vector<float> expected = testsupport::ExpectedTable(f, rate);
             std::size_t mismatches = 0;
             for (std::uint32_t i = 0; i < rate; ++i)
-                mismatches += std::bit_cast<std::uint32_t>(g_sineTable[i]) != std::bit_cast<std::uint32_t>(expected[i]);
+                mismatches += std::bit_cast<std::uint32_t>(table[i]) != std::bit_cast<std::uint32_t>(expected[i]);
             EXPECT_EQ(mismatches, 0u) << "rate " << rate << " f " << f;
-            EXPECT_EQ(std::bit_cast<std::uint32_t>(g_sineTable[0]), 0u) << "table[0] must be +0.0";
         }
     }
-    g_sampleRate = savedRate;
 }
 
-TEST(SineTable, ThousandHertzAtEightKilohertzRepeatsEveryEightSamples)
+// Whole cycles of a rising sine from an exact +0: the loop back from the
+// last sample to the first is one more step of the same wave, and the wave
+// repeats exactly as often as its frequency says.
+TEST_F(SineTable, HoldsExactlyFCyclesFromPlusZeroAndLoopsSeamlessly)
 {
-    g_sampleRate = 8000;
-    TableGuard guard;
-    BuildSineTable(1000);
-    const float r = static_cast<float>(std::sqrt(0.5));
-    const std::array<float, 8> cycle{0.0f, r, 1.0f, r, 0.0f, -r, -1.0f, -r};
-    for (std::uint32_t i = 0; i < 8000; ++i)
-        EXPECT_NEAR(g_sineTable[i], cycle[i % 8], 1e-6f) << i;
-    for (std::uint32_t i = 8; i < 8000; ++i)
-        ASSERT_NEAR(g_sineTable[i], g_sineTable[i % 8], 1e-6f) << i;
-    // Later zero crossings carry rounding residue, not exact zeros.
-    EXPECT_LT(std::fabs(g_sineTable[4]), 1e-12f);
-    g_sampleRate = 22050;
+    for (const auto& [id, rate] : testsupport::kRateButtons) {
+        for (const std::uint32_t f : {1u, 440u, 997u, 1000u, rate / 4}) {
+            SCOPED_TRACE(testing::Message() << f << " Hz at " << rate);
+            const std::vector<float> table = Build(f, rate);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(table[0]), 0u) << "table[0] must be +0.0";
+            std::uint32_t rising = 0;
+            for (std::uint32_t i = 0; i < rate; ++i)
+                rising += table[(i + rate - 1) % rate] < 0.0f && table[i] >= 0.0f;
+            EXPECT_EQ(rising, f) << "zero crossings upwards, the wrap included";
+            EXPECT_NEAR(table[rate - 1], -table[1], kRounding) << "the wrap is not one step of the wave";
+            const std::uint32_t period = rate / std::gcd(f, rate);
+            std::size_t off = 0;
+            for (std::uint32_t i = 0; i < rate; ++i)
+                off += std::fabs(table[(i + period) % rate] - table[i]) > kRounding;
+            EXPECT_EQ(off, 0u) << "samples that do not repeat after " << period;
+        }
+    }
 }
 
-TEST(SineTable, ConsecutiveBuildsAllocateOneSecondAtTheNewRate)
+TEST_F(SineTable, ThousandHertzAtEightKilohertzIsTheEightSampleCycle)
+{
+    const std::vector<float> table = Build(1000, 8000);
+    const float r = static_cast<float>(std::sqrt(0.5));
+    const float cycle[8] = {0.0f, r, 1.0f, r, 0.0f, -r, -1.0f, -r};
+    for (std::uint32_t i = 0; i < 8; ++i)
+        EXPECT_NEAR(table[i], cycle[i], kRounding) << i;
+    // Later zero crossings carry rounding residue, not exact zeros.
+    EXPECT_LT(std::fabs(table[4]), 1e-12f);
+}
+
+TEST_F(SineTable, ConsecutiveBuildsAllocateOneSecondAtTheNewRate)
 {
     testsupport::TakeArrayAllocations();
     for (const std::uint32_t rate : {8000u, 96000u, 11025u}) {
-        g_sampleRate = rate;
-        BuildSineTable(440);
+        Build(440, rate);
         FreeSineTable();
         EXPECT_EQ(g_sineTable, nullptr);
     }
     EXPECT_EQ(testsupport::TakeArrayAllocations(),
               (std::vector<std::size_t>{8000 * sizeof(float), 96000 * sizeof(float), 11025 * sizeof(float)}));
-    g_sampleRate = 22050;
 }
 
-TEST(SineTable, FailedAllocationLeavesNoTable)
+TEST_F(SineTable, FailedAllocationLeavesNoTable)
 {
     g_sampleRate = 96000;
     testsupport::FailNextArrayAllocation(96000 * sizeof(float));
     EXPECT_THROW(BuildSineTable(1000), std::bad_alloc);
     EXPECT_EQ(g_sineTable, nullptr);
-    g_sampleRate = 22050;
 }
 
 } // namespace

@@ -4,9 +4,10 @@
 // and the X primary selection pasted with the middle button. No sound is
 // needed: the program finds no sound server and stays silent.
 
-#include "app_process.h"
+#include "child_process.h"
+#include "files.h"
 #include "program_under_test.h"
-#include "session_bus.h"
+#include "wait_until.h"
 #include "x_session.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <map>
 #include <string>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -68,56 +65,52 @@ class Desktop : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        std::string dir = (std::filesystem::temp_directory_path() / "tonegen-desktop-XXXXXX").string();
-        ASSERT_NE(mkdtemp(dir.data()), nullptr);
-        m_dir = dir;
-        ASSERT_EQ(mkdir((m_dir + "/run").c_str(), 0700), 0);
+        ASSERT_NE(m_dir.Path(), "");
         std::string error;
-        ASSERT_TRUE(m_x.Start(m_dir + "/xvfb.log", &error)) << error;
-        ASSERT_TRUE(m_bus.Start(m_dir, &error)) << error;
-        ASSERT_TRUE(m_app.Start(e2e::LinuxProgram().front().command,
-                                {{"DISPLAY", m_x.DisplayName()},
-                                 {"QT_QPA_PLATFORM", "xcb"},
-                                 {"WAYLAND_DISPLAY", ""},
-                                 {"XDG_RUNTIME_DIR", m_dir + "/run"},
-                                 {"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()},
-                                 {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
-                                 {"PULSE_SERVER", "unix:" + m_dir + "/no-sound-server"}},
-                                m_dir + "/stderr", &error))
+        ASSERT_TRUE(m_x.Start(m_dir / "xvfb.log", &error)) << error;
+        // A session bus of our own, as a desktop session has one; what it
+        // starts on demand (the accessibility bus, when a screen reader asks
+        // for it) keeps its sockets in our run/ and ends when it does. No
+        // display: the accessibility bus would advertise itself there, where
+        // nothing of ours looks.
+        const std::string socket = m_dir / "bus";
+        ASSERT_TRUE(m_bus.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
+                                testsupport::Environment({{"XDG_RUNTIME_DIR", m_dir / "run"}, {"DISPLAY", ""}}),
+                                m_dir / "dbus-daemon.log", &error))
             << error;
-        const pid_t pid = m_app.Pid();
-        m_window = m_x.WaitForWindow([&](e2e::Window w) { return m_x.Pid(w) == pid; }, kPatience);
-        ASSERT_NE(m_window, e2e::kNoWindow) << "no window appeared; standard error:\n" << m_app.Stderr();
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return testsupport::SocketAccepts(socket); }, kPatience))
+            << "dbus-daemon did not listen: " << m_bus.Output();
+        m_busAddress = "unix:path=" + socket;
+        e2e::ProgramUnderTest program = e2e::LinuxProgram().front();
+        program.environment = {{"DBUS_SESSION_BUS_ADDRESS", m_busAddress},
+                               {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
+                               {"PULSE_SERVER", "unix:" + (m_dir / "no-sound-server")}};
+        m_window = e2e::StartCopy(program, m_x, m_app, m_dir.Path(), m_dir / "stderr", kPatience, &error);
+        ASSERT_NE(m_window, e2e::kNoWindow) << error;
         m_x.Focus(m_window);
     }
 
     void TearDown() override
     {
         m_app.Kill();
-        EXPECT_EQ(m_app.Stderr(), "") << "the program wrote to standard error";
-        m_bus.Stop();
+        EXPECT_EQ(m_app.Output(), "") << "the program wrote to standard error";
+        m_bus.Kill();
         m_x.Stop();
-        std::filesystem::remove_all(m_dir);
     }
 
     // Every object of the program a screen reader reads now, parents first.
     std::vector<Accessible> Read()
     {
-        const std::string json = m_dir + "/tree.json";
-        e2e::AppProcess reader;
+        const std::string json = m_dir / "tree.json";
+        testsupport::ChildProcess reader;
         std::string error;
         EXPECT_TRUE(reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
-                                 {{"DBUS_SESSION_BUS_ADDRESS", m_bus.Address()}, {"DISPLAY", ""}},
-                                 m_dir + "/reader.log", &error))
+                                 testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}, {"DISPLAY", ""}}),
+                                 m_dir / "reader.log", &error))
             << error;
-        const auto status = reader.WaitForExit(30s);
-        EXPECT_TRUE(status.has_value() && e2e::DescribeStatus(*status) == "exited with status 0")
-            << "the reader failed:\n"
-            << reader.Stderr();
-        std::ifstream in(json);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(reader.Ending(30s), "exited with status 0") << "the reader failed:\n" << reader.Output();
         std::vector<Accessible> all;
-        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(bytes)).object(), "", all);
+        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).object(), "", all);
         return all;
     }
 
@@ -130,10 +123,11 @@ class Desktop : public ::testing::Test {
         return nullptr;
     }
 
-    std::string m_dir;
+    testsupport::TempDir m_dir{"desktop"};
     e2e::XSession m_x;
-    e2e::SessionBus m_bus;
-    e2e::AppProcess m_app;
+    testsupport::ChildProcess m_bus;
+    std::string m_busAddress;
+    testsupport::ChildProcess m_app;
     e2e::Window m_window = e2e::kNoWindow;
 };
 
@@ -149,14 +143,17 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
     EXPECT_EQ(labels, (std::vector<std::string>{"常见声卡支持的 采样频率 单位：Hz", "范围：1Hz——20KHz 单位：Hz",
                                                 "范围：1秒——5小时 单位：秒（S）"}));
 
-    const Accessible* frequency = Find(all, "text", "设置输出频率");
-    ASSERT_NE(frequency, nullptr) << "no text field named after its box";
-    EXPECT_EQ(frequency->text, "1000");
-    EXPECT_EQ(frequency->parent, "panel:设置输出频率");
-    const auto& labelledBy = frequency->relations.find("labelled-by");
-    ASSERT_NE(labelledBy, frequency->relations.end());
-    EXPECT_NE(std::find(labelledBy->second.begin(), labelledBy->second.end(), "label:范围：1Hz——20KHz 单位：Hz"),
-              labelledBy->second.end());
+    // Each field named after its box, with its value, labelled by its range.
+    for (const auto& [box, value, label] : {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
+                                            std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
+        const Accessible* field = Find(all, "text", box);
+        ASSERT_NE(field, nullptr) << "no text field named " << box;
+        EXPECT_EQ(field->text, value);
+        EXPECT_EQ(field->parent, std::string("panel:") + box);
+        const auto by = field->relations.find("labelled-by");
+        EXPECT_TRUE(by != field->relations.end() && std::count(by->second.begin(), by->second.end(), label) == 1)
+            << box << " is not labelled by " << label;
+    }
 
     std::vector<std::pair<std::string, std::string>> starts; // description, parent
     int rates = 0;
@@ -185,13 +182,15 @@ TEST_F(Desktop, MiddleClickPastesThePrimarySelection)
     // The click lands past the end of "1000", where the paste goes.
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "5\nx"));
     m_x.Click(field, 2);
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
     std::string text;
-    do {
-        all = Read();
-        frequency = Find(all, "text", "设置输出频率");
-        text = frequency != nullptr ? frequency->text : "";
-    } while (text == "1000" && std::chrono::steady_clock::now() < deadline);
+    testsupport::WaitUntil(
+        [&] {
+            all = Read();
+            frequency = Find(all, "text", "设置输出频率");
+            text = frequency != nullptr ? frequency->text : "";
+            return text != "1000";
+        },
+        kPatience);
     EXPECT_EQ(text, "10005");
 
     const auto mapped = m_x.MappedTopLevels();

@@ -1,5 +1,7 @@
 #include "program_under_test.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -47,7 +49,7 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     return {windows};
 }
 
-Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
+Window StartCopy(const ProgramUnderTest& program, XSession& x, testsupport::ChildProcess& app, const std::string& dir,
                  const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error)
 {
     std::map<std::string, std::string> environment{{"DISPLAY", x.DisplayName()},
@@ -57,14 +59,17 @@ Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, 
                                                    // Nothing to reach: with a display and no bus, the
                                                    // D-Bus library would launch a bus that outlives us.
                                                    {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus"}};
-    environment.insert(program.environment.begin(), program.environment.end());
-    if (!app.Start(program.command, environment, stderrPath, error))
+    for (const auto& [name, value] : program.environment)
+        environment[name] = value;
+    // Qt insists on a private runtime directory and complains about any other.
+    mkdir((dir + "/run").c_str(), 0700);
+    if (!app.Start(program.command, testsupport::Environment(environment), stderrPath, error))
         return kNoWindow;
     const pid_t pid = app.Pid();
     const Window window = x.WaitForWindow(
         [&](Window w) { return x.Pid(w) == pid && x.Title(w).find("虚拟仪器") != std::string::npos; }, patience);
     if (window == kNoWindow)
-        *error = "no window appeared; standard error:\n" + app.Stderr();
+        *error = "no window appeared; standard error:\n" + app.Output();
     return window;
 }
 
@@ -72,12 +77,10 @@ bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath)
 {
     if (program.cleanup.empty())
         return true;
-    AppProcess cleanup;
-    std::string error;
-    if (!cleanup.Start(program.cleanup, {}, logPath, &error))
+    testsupport::ChildProcess cleanup;
+    if (!cleanup.Start(program.cleanup, testsupport::Environment(), logPath))
         return false;
-    const auto status = cleanup.WaitForExit(std::chrono::seconds(10));
-    return status.has_value() && *status == 0;
+    return cleanup.Ending(std::chrono::seconds(10)) == "exited with status 0";
 }
 
 } // namespace e2e

@@ -6,27 +6,19 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "wait_until.h"
+
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <map>
-#include <mutex>
-#include <thread>
 
 namespace e2e {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Windows of another process vanish whenever it likes, between listing
 // them and asking about them; such a request fails with BadWindow, which
@@ -36,172 +28,26 @@ int IgnoreXError(Display*, XErrorEvent*)
     return 0;
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
+// The property's items as Xlib hands them over: a char, short or long
+// each for formats 8, 16 and 32.
 std::string Property(Display* d, Window w, const char* name)
 {
-    const Atom atom = XInternAtom(d, name, False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long rest = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, atom, 0, 4096, False, AnyPropertyType, &type, &format, &count, &rest, &data) !=
-            Success ||
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 4096, False, AnyPropertyType, &type, &format, &count,
+                           &rest, &data) != Success ||
         data == nullptr)
         return {};
-    std::string value;
-    if (format == 8)
-        value.assign(reinterpret_cast<const char*>(data), count);
+    const std::size_t size = format == 8 ? 1 : format == 16 ? sizeof(short) : sizeof(long);
+    std::string value(reinterpret_cast<const char*>(data), count * size);
     XFree(data);
     return value;
 }
 
 } // namespace
-
-// Its own connection, used by its own thread only: Xlib connections are not
-// to be shared between threads, and the thread must answer requests while
-// the test waits for something else.
-class XSession::SelectionOwner {
-  public:
-    explicit SelectionOwner(Display* display) : m_display(display)
-    {
-        m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
-        m_targets = XInternAtom(m_display, "TARGETS", False);
-        m_utf8 = XInternAtom(m_display, "UTF8_STRING", False);
-        XSync(m_display, False);
-        if (pipe2(m_wake, O_CLOEXEC) == 0)
-            m_thread = std::thread([this] { Run(); });
-    }
-
-    ~SelectionOwner()
-    {
-        if (m_thread.joinable()) {
-            {
-                std::lock_guard lock(m_mutex);
-                m_stop = true;
-            }
-            Wake();
-            m_thread.join();
-            close(m_wake[0]);
-            close(m_wake[1]);
-        }
-        XCloseDisplay(m_display);
-    }
-
-    bool Own(std::string_view selection, std::string text)
-    {
-        if (!m_thread.joinable())
-            return false;
-        std::unique_lock lock(m_mutex);
-        m_request = {std::string(selection), std::move(text)};
-        m_answered = false;
-        Wake();
-        m_changed.wait(lock, [this] { return m_answered; });
-        return m_owned;
-    }
-
-  private:
-    struct Request {
-        std::string selection;
-        std::string text;
-    };
-
-    void Wake()
-    {
-        const char byte = 0;
-        [[maybe_unused]] const ssize_t n = write(m_wake[1], &byte, 1);
-    }
-
-    void Run()
-    {
-        for (;;) {
-            {
-                std::lock_guard lock(m_mutex);
-                if (m_stop)
-                    return;
-                if (!m_answered)
-                    TakeRequested();
-            }
-            while (XPending(m_display) > 0) {
-                XEvent event;
-                XNextEvent(m_display, &event);
-                if (event.type == SelectionRequest)
-                    Serve(event.xselectionrequest);
-                else if (event.type == SelectionClear)
-                    m_texts.erase(event.xselectionclear.selection);
-            }
-            pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-            poll(fds, 2, 100);
-            if (fds[1].revents & POLLIN) {
-                char drain[16];
-                [[maybe_unused]] const ssize_t n = read(m_wake[0], drain, sizeof drain);
-            }
-        }
-    }
-
-    // With the lock held.
-    void TakeRequested()
-    {
-        const Atom selection = XInternAtom(m_display, m_request.selection.c_str(), False);
-        XSetSelectionOwner(m_display, selection, m_window, CurrentTime);
-        m_owned = XGetSelectionOwner(m_display, selection) == m_window;
-        if (m_owned)
-            m_texts[selection] = m_request.text;
-        m_answered = true;
-        m_changed.notify_all();
-    }
-
-    void Serve(const XSelectionRequestEvent& request)
-    {
-        XSelectionEvent reply{};
-        reply.type = SelectionNotify;
-        reply.requestor = request.requestor;
-        reply.selection = request.selection;
-        reply.target = request.target;
-        reply.time = request.time;
-        // Clients from before the property was required name none.
-        const Atom property = request.property != None ? request.property : request.target;
-        const auto text = m_texts.find(request.selection);
-        if (text == m_texts.end()) {
-            reply.property = None;
-        } else if (request.target == m_targets) {
-            const Atom targets[] = {m_targets, m_utf8, XA_STRING};
-            XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(targets), 3);
-            reply.property = property;
-        } else if (request.target == m_utf8 || request.target == XA_STRING) {
-            // The texts are ASCII, which both encodings spell alike.
-            XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(text->second.data()),
-                            static_cast<int>(text->second.size()));
-            reply.property = property;
-        } else {
-            reply.property = None;
-        }
-        XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-        XFlush(m_display);
-    }
-
-    Display* m_display;
-    Window m_window = None;
-    Atom m_targets = None;
-    Atom m_utf8 = None;
-    int m_wake[2] = {-1, -1};
-    std::thread m_thread;
-    std::map<Atom, std::string> m_texts; // the thread's alone
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_stop = false;
-    Request m_request;
-    bool m_answered = true;
-    bool m_owned = false;
-};
 
 XSession::XSession() = default;
 
@@ -212,61 +58,27 @@ XSession::~XSession()
 
 bool XSession::Start(const std::string& logPath, std::string* error)
 {
+    m_dir = logPath.substr(0, logPath.rfind('/'));
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         *error = std::string("pipe2: ") + std::strerror(errno);
         return false;
     }
-    // Everything the child needs is made before fork: the test process has
-    // threads (the sound server's drainer), so the child may only make
-    // async-signal-safe calls.
-    const std::string fdArg = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",         "-displayfd", fdArg.c_str(), "-screen", "0",
-                          "1280x1024x24", "-nolisten",  "tcp",         nullptr};
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const pid_t parent = getpid();
-    m_xvfb = fork();
-    if (m_xvfb == 0) {
-        // The server must not outlive a test program that dies.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(127);
-        const int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
-        if (log >= 0) {
-            dup2(log, 1);
-            dup2(log, 2);
-        }
-        // The display number comes back through this end, which must survive exec.
-        fcntl(fds[1], F_SETFD, 0);
-        execvp("Xvfb", const_cast<char* const*>(argv));
-        _exit(127);
-    }
-    if (log >= 0)
-        close(log);
+    // Xvfb picks a free display itself and writes its number to descriptor
+    // 3 once it accepts connections.
+    const bool started = m_xvfb.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                                      testsupport::Environment(), logPath, error, fds[1]);
     close(fds[1]);
-    if (m_xvfb < 0) {
-        close(fds[0]);
-        *error = std::string("fork: ") + std::strerror(errno);
-        return false;
-    }
-
-    // Xvfb writes the number once it accepts connections.
     std::string number;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < deadline) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0)
-            continue;
-        char c;
-        const ssize_t n = read(fds[0], &c, 1);
-        if (n <= 0 || c == '\n')
-            break;
+    char c;
+    pollfd p{fds[0], POLLIN, 0};
+    // The bound is for an Xvfb that never comes up; it starts in a fraction of a second.
+    while (started && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
         number += c;
-    }
     close(fds[0]);
     if (number.empty()) {
-        *error = "Xvfb did not report a display; its log:\n" + ReadFile(logPath);
+        if (started)
+            *error = "Xvfb did not report a display; its log:\n" + m_xvfb.Output();
         Stop();
         return false;
     }
@@ -291,18 +103,12 @@ bool XSession::Start(const std::string& logPath, std::string* error)
 void XSession::Stop()
 {
     // Before the server goes: Xlib ends the process when a connection breaks.
-    m_selections.reset();
+    m_selections.clear();
     if (m_display != nullptr) {
         XCloseDisplay(m_display);
         m_display = nullptr;
     }
-    if (m_xvfb > 0) {
-        kill(m_xvfb, SIGTERM);
-        int status;
-        while (waitpid(m_xvfb, &status, 0) < 0 && errno == EINTR) {
-        }
-        m_xvfb = -1;
-    }
+    m_xvfb.Stop(std::chrono::seconds(5));
 }
 
 std::vector<Window> XSession::MappedTopLevels()
@@ -331,33 +137,25 @@ std::string XSession::Title(Window w)
 
 pid_t XSession::Pid(Window w)
 {
-    const Atom atom = XInternAtom(m_display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long rest = 0;
-    unsigned char* data = nullptr;
-    pid_t pid = -1;
-    if (XGetWindowProperty(m_display, w, atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &rest, &data) ==
-            Success &&
-        data != nullptr) {
-        if (format == 32 && count == 1)
-            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-        XFree(data);
-    }
-    return pid;
+    const std::string pid = Property(m_display, w, "_NET_WM_PID");
+    long value = -1;
+    if (pid.size() == sizeof value)
+        std::memcpy(&value, pid.data(), sizeof value);
+    return static_cast<pid_t>(value);
 }
 
 Window XSession::WaitForWindow(const std::function<bool(Window)>& match, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    do {
-        for (Window w : MappedTopLevels())
-            if (match(w))
-                return w;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (Clock::now() < deadline);
-    return None;
+    Window found = None;
+    testsupport::WaitUntil(
+        [&] {
+            for (Window w : MappedTopLevels())
+                if (match(w))
+                    return (found = w) != None;
+            return false;
+        },
+        timeout);
+    return found;
 }
 
 Window XSession::WaitForNewWindow(std::string_view title, const std::set<Window>& known,
@@ -368,14 +166,12 @@ Window XSession::WaitForNewWindow(std::string_view title, const std::set<Window>
 
 bool XSession::WaitUntilGone(Window w, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    do {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(m_display, w, &attributes) || attributes.map_state != IsViewable)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (Clock::now() < deadline);
-    return false;
+    return testsupport::WaitUntil(
+        [&] {
+            XWindowAttributes attributes;
+            return !XGetWindowAttributes(m_display, w, &attributes) || attributes.map_state != IsViewable;
+        },
+        timeout);
 }
 
 Point XSession::Origin(Window w)
@@ -431,15 +227,27 @@ void XSession::Type(std::string_view text)
         Key(static_cast<unsigned char>(c));
 }
 
-bool XSession::OwnSelection(std::string_view selection, std::string text)
+bool XSession::OwnSelection(const std::string& selection, const std::string& text)
 {
-    if (!m_selections) {
-        Display* display = XOpenDisplay(m_displayName.c_str());
-        if (display == nullptr)
-            return false;
-        m_selections = std::make_unique<SelectionOwner>(display);
-    }
-    return m_selections->Own(selection, std::move(text));
+    const std::string file = m_dir + "/selection-" + selection;
+    std::ofstream(file) << text;
+    const Atom atom = XInternAtom(m_display, selection.c_str(), False);
+    testsupport::ChildProcess& owner = m_selections[selection];
+    // Its predecessor goes first, so that whoever holds the selection after
+    // it is the new one.
+    owner.Kill();
+    XSync(m_display, False);
+    const Window before = XGetSelectionOwner(m_display, atom);
+    // -quiet keeps it in the foreground, where it dies with us.
+    if (!owner.Start({"xclip", "-quiet", "-selection", selection, "-in", file},
+                     testsupport::Environment({{"DISPLAY", m_displayName}}), file + ".log"))
+        return false;
+    return testsupport::WaitUntil(
+        [&] {
+            const Window now = XGetSelectionOwner(m_display, atom);
+            return now != None && now != before;
+        },
+        std::chrono::seconds(10));
 }
 
 void XSession::SendDeleteWindow(Window w)

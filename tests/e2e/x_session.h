@@ -7,14 +7,16 @@
 // No window manager runs, so nothing moves windows or hands out focus:
 // where a window appears is where the program put it, and Focus() does the
 // one thing a window manager would have done for us. Nor does a clipboard
-// manager: the session itself can hold a selection (the clipboard, or the
+// manager: the session has xclip hold a selection (the clipboard, or the
 // primary selection a middle click pastes) for the program to paste from.
+
+#include "child_process.h"
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <functional>
-#include <memory>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -41,8 +43,9 @@ class XSession {
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // Starts Xvfb (its log goes to `logPath`) and connects to it. Returns
-    // false and sets *error when either fails or XTest is missing.
+    // Starts Xvfb (its log goes to `logPath`, whose folder also takes the
+    // selections' texts) and connects to it. Returns false and sets *error
+    // when either fails or XTest is missing.
     bool Start(const std::string& logPath, std::string* error);
     void Stop();
 
@@ -77,19 +80,17 @@ class XSession {
     // What a window manager sends when the user clicks the close box.
     void SendDeleteWindow(Window w);
 
-    // Takes the selection `selection` ("CLIPBOARD", "PRIMARY") with `text`,
-    // and serves it as UTF8_STRING or STRING to whoever asks, from a thread
-    // of its own, until the session stops or another client takes it.
-    // Returns once the selection is ours.
-    bool OwnSelection(std::string_view selection, std::string text);
+    // Has the selection `selection` ("CLIPBOARD", "PRIMARY") hold `text`:
+    // xclip takes it and serves it to whoever asks, until the session stops
+    // or another client takes it. Returns once xclip holds it.
+    bool OwnSelection(const std::string& selection, const std::string& text);
 
   private:
-    class SelectionOwner;
-
     void KeyEvent(unsigned long keysym, bool down);
 
-    std::unique_ptr<SelectionOwner> m_selections;
-    pid_t m_xvfb = -1;
+    std::map<std::string, testsupport::ChildProcess> m_selections;
+    std::string m_dir;
+    testsupport::ChildProcess m_xvfb;
     _XDisplay* m_display = nullptr;
     std::string m_displayName;
 };

@@ -1,8 +1,5 @@
 #include "alsa_file_sink.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace testsupport {
@@ -15,18 +12,18 @@ AlsaFileSink::~AlsaFileSink()
 bool AlsaFileSink::Start(unsigned rate)
 {
     Stop();
-    dir_ = MakeTempDir("alsa");
-    if (dir_.empty()) {
-        error_ = "mkdtemp: " + std::string(strerror(errno));
+    dir_.emplace("alsa");
+    if (dir_->Path().empty()) {
+        error_ = "cannot make a temporary directory";
         return false;
     }
-    const std::string fifo = dir_ + "/sink.fifo";
+    const std::string fifo = *dir_ / "sink.fifo";
     if (!AddFifo(rate, fifo, rate, &error_)) {
         Stop();
         return false;
     }
     UseFifo(rate);
-    std::ofstream(dir_ + "/asound.conf") << "pcm.!default {\n"
+    std::ofstream(*dir_ / "asound.conf") << "pcm.!default {\n"
                                             "    type file\n"
                                             "    slave.pcm null\n"
                                             "    file \""
@@ -35,7 +32,7 @@ bool AlsaFileSink::Start(unsigned rate)
                                             "    format raw\n"
                                             "}\n"
                                             "pcm.null { type null }\n";
-    env_.Set("ALSA_CONFIG_PATH", dir_ + "/asound.conf");
+    env_.Set("ALSA_CONFIG_PATH", *dir_ / "asound.conf");
     return true;
 }
 
@@ -43,7 +40,7 @@ void AlsaFileSink::Stop()
 {
     CloseFifos();
     env_.Restore();
-    RemoveTempDir(dir_);
+    dir_.reset();
 }
 
 } // namespace testsupport

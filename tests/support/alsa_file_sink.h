@@ -7,8 +7,10 @@
 #pragma once
 
 #include "child_process.h"
+#include "files.h"
 #include "sink_recorder.h"
 
+#include <optional>
 #include <string>
 
 namespace testsupport {
@@ -22,10 +24,10 @@ class AlsaFileSink : public SinkRecorder {
     bool Start(unsigned rate);
     void Stop();
 
-    std::string Error() const { return error_; }
+    std::string Error() const override { return error_; }
 
   private:
-    std::string dir_;
+    std::optional<TempDir> dir_;
     EnvOverride env_;
     std::string error_;
 };

@@ -1,6 +1,5 @@
 #include "audio_fixture.h"
 
-#include "message_box_answerer.h"
 #include "sine_table.h"
 
 namespace testsupport {
@@ -23,9 +22,10 @@ void AudioTest::UseRate(std::uint32_t rate)
     g_sampleRate = rate;
 }
 
-void AudioTest::Wait(int ms)
+bool AudioTest::HearFor(double seconds)
 {
-    Pump(ms);
+    const auto samples = static_cast<std::size_t>(seconds * m_server.Rate());
+    return m_server.WaitForSound(kPatience) && m_server.WaitForRecorded(m_server.RecordedCount() + samples, kPatience);
 }
 
 } // namespace testsupport

@@ -8,10 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 namespace testsupport {
+
+// For what takes milliseconds when all is well (a tone reaching the sink, a
+// timer firing): only a party that never gets there runs into it.
+inline constexpr std::chrono::seconds kPatience{10};
 
 class AudioTest : public ::testing::Test {
   protected:
@@ -27,12 +34,13 @@ class AudioTest : public ::testing::Test {
     {
         m_server.StartRecording();
         action();
-        Wait(afterMs);
+        QTest::qWait(afterMs);
         return m_server.StopRecording();
     }
 
-    // Waits `ms` milliseconds while the UI thread's events keep flowing.
-    static void Wait(int ms);
+    // While recording: waits until the sink has heard `seconds` of sound;
+    // false when none came.
+    bool HearFor(double seconds);
 
     PulseServer m_server;
 };

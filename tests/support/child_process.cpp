@@ -1,5 +1,8 @@
 #include "child_process.h"
 
+#include "files.h"
+#include "wait_until.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -8,172 +11,243 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string_view>
-#include <thread>
 
 extern char** environ;
 
 namespace testsupport {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Everything the child does between fork and exec must be async-signal-safe:
-// the test process has other threads (drainers, PortAudio's).
-[[noreturn]] void ExecChild(pid_t parent, int out_fd, const char* const* argv, const char* const* envp)
+// The first executable `name` along PATH; `name` itself when it holds a
+// slash or is found nowhere. Looked up before fork, as the child may not.
+std::string FindProgram(const std::string& name)
 {
-    // Dies with the thread that forked it, so a crashed test leaves no daemon.
+    if (name.find('/') != std::string::npos)
+        return name;
+    const char* path = std::getenv("PATH");
+    std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (!dirs.empty()) {
+        const std::size_t colon = std::min(dirs.find(':'), dirs.size());
+        const std::string candidate = std::string(dirs.substr(0, colon)) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        dirs.remove_prefix(std::min(colon + 1, dirs.size()));
+    }
+    return name;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (auto& s : strings)
+        pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Everything between fork and exec must be async-signal-safe: the parent
+// has other threads (recorders, PortAudio's), one of which may hold the
+// allocator's lock at the moment of the fork.
+[[noreturn]] void ExecChild(pid_t parent, int outFd, int passFd, char* const* argv, char* const* envp)
+{
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent)
         _exit(127);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    int null_fd = open("/dev/null", O_RDONLY);
-    if (null_fd > 0) {
-        dup2(null_fd, 0);
-        close(null_fd);
-    }
-    dup2(out_fd, 1);
-    dup2(out_fd, 2);
-    execve(argv[0], const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    const int devnull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    dup2(devnull, 0);
+    dup2(outFd, 1);
+    dup2(outFd, 2);
+    // dup2 onto itself would leave close-on-exec set.
+    if (passFd == 3)
+        fcntl(3, F_SETFD, 0);
+    else if (passFd >= 0)
+        dup2(passFd, 3);
+    execve(argv[0], argv, envp);
     _exit(127);
 }
 
 } // namespace
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int out_fd)
+bool ChildProcess::Start(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                         const std::string& outPath, std::string* error, int passFd)
 {
-    std::vector<const char*> argv, envp;
-    for (const auto& a : args)
-        argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    for (const auto& e : env)
-        envp.push_back(e.c_str());
-    envp.push_back(nullptr);
-    pid_t parent = getpid();
-    pid_t pid = fork();
-    if (pid == 0)
-        ExecChild(parent, out_fd, argv.data(), envp.data());
-    return pid;
+    Kill();
+    m_pid = -1;
+    m_status.reset();
+    m_usage = {};
+    m_outPath = outPath;
+    const auto fail = [&](const std::string& why) {
+        if (error != nullptr)
+            *error = why + ": " + std::strerror(errno);
+        return false;
+    };
+    if (args.empty()) {
+        errno = EINVAL;
+        return fail("nothing to start");
+    }
+    std::vector<std::string> argStrings = args;
+    argStrings[0] = FindProgram(args[0]);
+    std::vector<std::string> envStrings = env;
+    const std::vector<char*> argv = Pointers(argStrings);
+    const std::vector<char*> envp = Pointers(envStrings);
+    const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (outFd < 0)
+        return fail("cannot open " + outPath);
+    const pid_t parent = getpid();
+    m_pid = fork();
+    if (m_pid == 0)
+        ExecChild(parent, outFd, passFd, argv.data(), envp.data());
+    close(outFd);
+    return m_pid > 0 || fail("fork");
 }
 
-int Reap(pid_t pid, Clock::time_point deadline)
+bool ChildProcess::Reap(int options)
 {
     int status = 0;
-    for (;;) {
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return status;
-        if (r < 0 && errno != EINTR)
-            return -1;
-        if (Clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    pid_t reaped;
+    while ((reaped = wait4(m_pid, &status, options, &m_usage)) < 0 && errno == EINTR) {
     }
+    if (reaped != m_pid)
+        return false;
+    m_status = status;
+    return true;
 }
 
-void KillAndReap(pid_t pid)
+bool ChildProcess::Running() const
 {
-    if (pid <= 0)
-        return;
-    kill(pid, SIGKILL);
-    int status;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-}
-
-bool Alive(pid_t pid)
-{
-    if (pid <= 0)
+    if (m_pid <= 0 || m_status)
         return false;
     siginfo_t info{};
-    // WNOWAIT: only look, so the owner can still reap.
-    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
-        return false;
-    return info.si_pid == 0;
+    // WNOWAIT: only look, so that the status is still there to reap.
+    return waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
 }
 
-std::string FindTool(const char* name)
+std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds timeout)
 {
-    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        std::string p = std::string(dir) + "/" + name;
-        if (access(p.c_str(), X_OK) == 0)
-            return p;
-    }
-    return name;
+    if (m_pid > 0 && !m_status)
+        WaitUntil([this] { return Reap(WNOHANG); }, timeout);
+    return m_status;
+}
+
+std::string ChildProcess::Ending(std::chrono::milliseconds timeout)
+{
+    const auto status = WaitForExit(timeout);
+    if (!status)
+        return "still running";
+    if (WIFEXITED(*status))
+        return "exited with status " + std::to_string(WEXITSTATUS(*status));
+    if (WIFSIGNALED(*status))
+        return "killed by signal " + std::to_string(WTERMSIG(*status)) + " (" + strsignal(WTERMSIG(*status)) + ")";
+    return "ended with wait status " + std::to_string(*status);
+}
+
+int ChildProcess::Wait()
+{
+    if (m_pid > 0 && !m_status)
+        Reap(0);
+    return m_status.value_or(-1);
+}
+
+void ChildProcess::Stop(std::chrono::milliseconds grace)
+{
+    if (Running() && kill(m_pid, SIGTERM) == 0)
+        WaitForExit(grace);
+    Kill();
+}
+
+void ChildProcess::Kill()
+{
+    if (m_pid <= 0 || m_status)
+        return;
+    kill(m_pid, SIGKILL);
+    Wait();
+}
+
+std::string ChildProcess::Output() const
+{
+    return ReadFile(m_outPath);
+}
+
+double CpuSeconds(const rusage& usage)
+{
+    const auto seconds = [](const timeval& tv) {
+        return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return CpuSeconds(usage);
+}
+
+int ThreadCount(pid_t pid)
+{
+    const std::string tasks = "/proc/" + (pid > 0 ? std::to_string(pid) : "self") + "/task";
+    std::error_code ec;
+    const auto entries = std::filesystem::directory_iterator(tasks, ec);
+    return ec ? 0 : static_cast<int>(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)));
 }
 
 bool SocketAccepts(const std::string& path)
 {
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
         return false;
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
-    close(fd);
-    return ok;
+    std::strcpy(address.sun_path, path.c_str());
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool accepted = fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        close(fd);
+    return accepted;
+}
+
+std::vector<std::string> Environment(const std::map<std::string, std::string>& changes)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        if (!changes.contains(entry.substr(0, entry.find('='))))
+            env.push_back(entry);
+    }
+    for (const auto& [name, value] : changes)
+        if (!value.empty())
+            env.push_back(name + "=" + value);
+    return env;
 }
 
 std::vector<std::string> IsolatedEnvironment(const std::string& dir)
 {
     std::vector<std::string> env;
-    auto inherited = [](std::string_view kv) {
+    const auto inherited = [](std::string_view kv) {
         for (std::string_view drop :
              {"HOME=", "XDG_", "PULSE_", "PIPEWIRE_", "ALSA_", "DISPLAY=", "WAYLAND_DISPLAY=", "DBUS_"})
-            if (kv.substr(0, drop.size()) == drop)
+            if (kv.starts_with(drop))
                 return false;
         return true;
     };
-    for (char** e = environ; *e; ++e)
+    for (char** e = environ; *e != nullptr; ++e)
         if (inherited(*e))
             env.emplace_back(*e);
-    env.push_back("HOME=" + dir + "/home");
-    env.push_back("XDG_CONFIG_HOME=" + dir + "/home");
-    env.push_back("XDG_STATE_HOME=" + dir + "/home");
-    env.push_back("XDG_CACHE_HOME=" + dir + "/home");
+    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        env.push_back(std::string(var) + "=" + dir + "/home");
     env.push_back("XDG_RUNTIME_DIR=" + dir + "/run");
     env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir + "/no-bus");
     env.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir + "/no-bus");
     return env;
 }
-
-std::string MakeTempDir(const std::string& what)
-{
-    std::string tmpl = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    tmpl += "/tonegen-" + what + "-XXXXXX";
-    return mkdtemp(tmpl.data()) != nullptr ? tmpl : std::string();
-}
-
-void RemoveTempDir(std::string& dir)
-{
-    if (dir.empty())
-        return;
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-    dir.clear();
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-} // namespace testsupport
-
-namespace testsupport {
 
 void EnvOverride::Set(const std::string& name, const std::string& value)
 {

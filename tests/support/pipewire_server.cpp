@@ -1,19 +1,16 @@
 #include "pipewire_server.h"
 
-#include <fcntl.h>
-#include <signal.h>
+#include "wait_until.h"
+
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 namespace testsupport {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 const char* const kSink = "tonegen_test_sink";
 
@@ -68,27 +65,27 @@ bool PipeWireServer::Fail(std::string msg)
 bool PipeWireServer::Start(Route route, unsigned rate)
 {
     Stop();
-    dir_ = MakeTempDir("pipewire");
-    if (dir_.empty())
-        return Fail("mkdtemp: " + std::string(strerror(errno)));
-    rate_ = rate;
-    std::filesystem::create_directories(dir_ + "/home");
-    std::filesystem::create_directories(dir_ + "/run");
-    std::ofstream(dir_ + "/client.conf") << "autospawn = no\n";
-    WriteGraphConfig(dir_, rate);
+    dir_.emplace("pipewire");
+    const std::string dir = dir_->Path();
+    if (dir.empty())
+        return Fail("cannot make a temporary directory");
+    std::filesystem::create_directories(dir + "/home");
+    std::filesystem::create_directories(dir + "/run");
+    std::ofstream(dir + "/client.conf") << "autospawn = no\n";
+    WriteGraphConfig(dir, rate);
     std::string error;
-    if (!AddFifo(rate, dir_ + "/sink.fifo", 0, &error)) {
+    if (!AddFifo(rate, dir + "/sink.fifo", 0, &error)) {
         Stop();
         return Fail(error);
     }
     UseFifo(rate);
     if (route == Route::AlsaPlugin) {
-        WriteAlsaConfig(dir_);
-        env_.Set("ALSA_CONFIG_PATH", dir_ + "/asound.conf");
-        env_.Set("PIPEWIRE_RUNTIME_DIR", dir_ + "/run");
+        WriteAlsaConfig(dir);
+        env_.Set("ALSA_CONFIG_PATH", dir + "/asound.conf");
+        env_.Set("PIPEWIRE_RUNTIME_DIR", dir + "/run");
     } else {
-        env_.Set("PULSE_SERVER", "unix:" + dir_ + "/run/pulse/native");
-        env_.Set("PULSE_CLIENTCONFIG", dir_ + "/client.conf");
+        env_.Set("PULSE_SERVER", "unix:" + dir + "/run/pulse/native");
+        env_.Set("PULSE_CLIENTCONFIG", dir + "/client.conf");
     }
     if (!Launch()) {
         const std::string why = error_;
@@ -100,89 +97,76 @@ bool PipeWireServer::Start(Route route, unsigned rate)
 
 bool PipeWireServer::Launch()
 {
-    const int log_fd = open((dir_ + "/daemons.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (log_fd < 0)
-        return Fail("cannot create the daemons' log");
-    std::vector<std::string> env = IsolatedEnvironment(dir_);
-    const std::string bus = "unix:path=" + dir_ + "/run/bus";
+    const std::string dir = dir_->Path();
+    const std::string bus = "unix:path=" + dir + "/run/bus";
+    std::vector<std::string> env = IsolatedEnvironment(dir);
     for (auto& kv : env)
-        if (kv.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) == 0)
+        if (kv.starts_with("DBUS_SESSION_BUS_ADDRESS="))
             kv = "DBUS_SESSION_BUS_ADDRESS=" + bus;
-    bus_ = Spawn({FindTool("dbus-daemon"), "--session", "--nofork", "--nopidfile", "--address=" + bus}, env, log_fd);
-    daemon_ = Spawn({FindTool("pipewire")}, env, log_fd);
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    const std::string log = dir + "/daemons.log";
+    bus_.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + bus}, env, log);
+    daemon_.Start({"pipewire"}, env, log);
     // The session manager and the protocol server connect to the daemon at
-    // once and give up when it is not there yet.
-    while (Clock::now() < deadline && Alive(daemon_) && !SocketAccepts(dir_ + "/run/pipewire-0"))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    session_ = Spawn({FindTool("wireplumber")}, env, log_fd);
-    pulse_ = Spawn({FindTool("pipewire-pulse")}, env, log_fd);
-    close(log_fd);
-    while (Clock::now() < deadline && Running()) {
-        if (SocketAccepts(dir_ + "/run/pulse/native") && SinkIsDefault())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return Fail(std::string(Running() ? "the sink did not become the default within 10 s" : "a daemon exited") +
-                "; log:\n" + ReadFile(dir_ + "/daemons.log"));
+    // once and give up when it is not there yet, or, on a busy machine, not
+    // ready yet: each is started again until the sink is up.
+    WaitUntil([&] { return !daemon_.Running() || SocketAccepts(dir + "/run/pipewire-0"); }, 10s);
+    const std::pair<ChildProcess*, const char*> clients[] = {{&session_, "wireplumber"}, {&pulse_, "pipewire-pulse"}};
+    const bool up = WaitUntil(
+        [&] {
+            for (const auto& [child, program] : clients)
+                if (!child->Running())
+                    child->Start({program}, env, log);
+            return !daemon_.Running() || (SocketAccepts(dir + "/run/pulse/native") && SinkIsDefault());
+        },
+        10s);
+    if (up && Running())
+        return true;
+    return Fail(std::string(daemon_.Running() ? "the sink did not become the default within 10 s"
+                                              : "pipewire " + daemon_.Ending(0ms)) +
+                "; log:\n" + ReadFile(log));
 }
 
 bool PipeWireServer::SinkIsDefault()
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return false;
-    std::vector<std::string> env = IsolatedEnvironment(dir_);
-    env.push_back("PULSE_CLIENTCONFIG=" + dir_ + "/client.conf");
-    const pid_t pid =
-        Spawn({FindTool("pactl"), "--server=unix:" + dir_ + "/run/pulse/native", "get-default-sink"}, env, fds[1]);
-    close(fds[1]);
-    std::string text;
-    char buf[256];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0)
-        text.append(buf, static_cast<std::size_t>(n));
-    close(fds[0]);
-    if (pid > 0)
-        Reap(pid, Clock::now() + std::chrono::seconds(5));
-    return text.find(kSink) != std::string::npos;
+    const std::string dir = dir_->Path();
+    std::vector<std::string> env = IsolatedEnvironment(dir);
+    env.push_back("PULSE_CLIENTCONFIG=" + dir + "/client.conf");
+    const std::string out = dir + "/pactl.out";
+    unlink(out.c_str());
+    ChildProcess pactl;
+    pactl.Start({"pactl", "--server=unix:" + dir + "/run/pulse/native", "get-default-sink"}, env, out);
+    pactl.WaitForExit(5s);
+    return pactl.Output().find(kSink) != std::string::npos;
 }
 
 bool PipeWireServer::Running() const
 {
-    return Alive(daemon_) && Alive(session_) && Alive(pulse_);
+    return daemon_.Running() && session_.Running() && pulse_.Running();
 }
 
 void PipeWireServer::Kill()
 {
-    for (pid_t* pid : {&daemon_, &session_, &pulse_, &bus_}) {
-        KillAndReap(*pid);
-        *pid = -1;
-    }
+    for (ChildProcess* child : {&daemon_, &session_, &pulse_, &bus_})
+        child->Kill();
 }
 
 bool PipeWireServer::Revive()
 {
-    if (dir_.empty())
+    if (!dir_)
         return Fail("server not started");
     Kill();
     for (const char* stale : {"/run/pipewire-0", "/run/pipewire-0.lock", "/run/pulse/native", "/run/bus"})
-        unlink((dir_ + stale).c_str());
+        unlink((dir_->Path() + stale).c_str());
     return Launch();
 }
 
 void PipeWireServer::Stop()
 {
     CloseFifos();
-    for (pid_t* pid : {&pulse_, &session_, &daemon_, &bus_}) {
-        if (*pid > 0) {
-            kill(*pid, SIGTERM);
-            Reap(*pid, Clock::now() + std::chrono::seconds(3));
-        }
-        *pid = -1;
-    }
+    for (ChildProcess* child : {&pulse_, &session_, &daemon_, &bus_})
+        child->Stop(3s);
     env_.Restore();
-    RemoveTempDir(dir_);
+    dir_.reset();
 }
 
 } // namespace testsupport

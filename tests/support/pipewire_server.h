@@ -15,15 +15,15 @@
 #pragma once
 
 #include "child_process.h"
+#include "files.h"
 #include "sink_recorder.h"
 
-#include <sys/types.h>
-
+#include <optional>
 #include <string>
 
 namespace testsupport {
 
-class PipeWireServer : public SinkRecorder {
+class PipeWireServer : public SoundServer {
   public:
     enum class Route { PulseProtocol, AlsaPlugin };
 
@@ -35,26 +35,21 @@ class PipeWireServer : public SinkRecorder {
     bool Start(Route route, unsigned rate);
     // Ends the daemons, restores the environment, removes the temp dir.
     void Stop();
-    // SIGKILLs the daemon, then the rest; environment and temp dir stay, so
-    // clients see a vanished server.
-    void Kill();
-    // After Kill(): the daemons again, at the same addresses.
-    bool Revive();
+    // The daemon first, then the rest.
+    void Kill() override;
+    bool Revive() override;
     bool Running() const;
 
-    std::string Error() const { return error_; }
+    std::string Error() const override { return error_; }
 
   private:
     bool Launch();
     bool Fail(std::string msg);
     bool SinkIsDefault();
 
-    std::string dir_;
-    unsigned rate_ = 0;
-    pid_t bus_ = -1;
-    pid_t daemon_ = -1;
-    pid_t session_ = -1;
-    pid_t pulse_ = -1;
+    std::optional<TempDir> dir_;
+    // In the order they start; stopped the other way round.
+    ChildProcess bus_, daemon_, session_, pulse_;
     EnvOverride env_;
     std::string error_;
 };

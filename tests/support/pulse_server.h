@@ -12,22 +12,21 @@
 // configuration, so call Start() before the first Pa_Initialize() of the
 // process (or re-initialise PortAudio afterwards).
 //
-// Start() must run on a thread that outlives the daemon: the daemon is tied
-// to its creating thread with PR_SET_PDEATHSIG so it can never outlive the
-// test process. The recording side is SinkRecorder's.
+// Start() must run on a thread that outlives the daemon (see ChildProcess).
+// The recording side is SinkRecorder's.
 #pragma once
 
 #include "child_process.h"
+#include "files.h"
 #include "sink_recorder.h"
 
-#include <sys/types.h>
-
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace testsupport {
 
-class PulseServer : public SinkRecorder {
+class PulseServer : public SoundServer {
   public:
     PulseServer() = default;
     ~PulseServer() override;
@@ -37,13 +36,9 @@ class PulseServer : public SinkRecorder {
     bool Start();
     // Terminates the daemon, restores the environment, removes the temp dir.
     void Stop();
-    // SIGKILLs the daemon and reaps it; the environment and temp dir stay,
-    // so clients see a vanished server. Stop() still cleans up afterwards.
-    void Kill();
-    // After Kill(): a new daemon at the same address with the same sinks,
-    // the last rate's the default, as a restarted server would be.
-    bool Revive();
-    bool Running() const;
+    void Kill() override;
+    bool Revive() override;
+    bool Running() const { return daemon_.Running(); }
 
     // Makes a float32le mono pipe sink at `rate` the default sink, loading it
     // on first use; later switches to an already loaded rate only change the
@@ -51,22 +46,19 @@ class PulseServer : public SinkRecorder {
     bool UseRate(unsigned rate);
     unsigned Rate() const { return CurrentFifo(); }
 
-    // Runs pactl against this daemon (5 s timeout); stdout+stderr go to *out.
+    // Runs pactl against this daemon (5 s timeout); its output goes to *out.
     bool Pactl(const std::vector<std::string>& args, std::string* out = nullptr);
 
-    std::string Error() const { return error_; }
-    const std::string& Dir() const { return dir_; }
-    std::string LogPath() const { return dir_.empty() ? "" : dir_ + "/daemon.log"; }
-    pid_t Pid() const { return pid_; }
+    std::string Error() const override { return error_; }
+    std::string Dir() const { return dir_ ? dir_->Path() : ""; }
 
   private:
     bool Launch();
     bool LoadSink(unsigned rate);
     bool Fail(std::string msg); // records msg, returns false
-    bool AbortStart(std::string msg);
 
-    std::string dir_;
-    pid_t pid_ = -1;
+    std::optional<TempDir> dir_;
+    ChildProcess daemon_;
     std::vector<unsigned> rates_; // sinks loaded, in order
     std::string error_;
     EnvOverride env_;

@@ -41,6 +41,15 @@ ToneSpan FindTone(const std::vector<float>& recording, float tolerance)
     span.found = true;
     span.begin = first > 0 ? first - 1 : 0;
     span.end = last;
+    std::size_t silent = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        if (Silent(recording[i], tolerance)) {
+            ++silent;
+            continue;
+        }
+        span.gaps += silent >= kGapSamples;
+        silent = 0;
+    }
     return span;
 }
 
@@ -60,6 +69,12 @@ std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan
         }
     }
     return {};
+}
+
+std::string ToneMismatch(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
+                         float tolerance)
+{
+    return CompareWithTable(recording, FindTone(recording, tolerance), ExpectedTable(frequency, rate), tolerance);
 }
 
 Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table,

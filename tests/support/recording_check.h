@@ -1,7 +1,8 @@
 #pragma once
 
-// Reading a sink recording as a timeline: where the tone starts and ends and
-// whether every sample in between is the table, in order, from sample 0.
+// Reading a sink recording as a timeline: where the tone starts and ends,
+// whether the sink went starved inside it, and whether every sample in
+// between is the table, in order, from sample 0.
 //
 // `tolerance` is how far a sample may be from the table: 0 asks for the
 // table bit for bit, as the float path delivers it; a path that converts to
@@ -15,20 +16,29 @@
 
 namespace testsupport {
 
+// A sine at the rates offered never holds exactly 0 for more than one
+// sample, so a run of this many silent samples inside a tone means the sink
+// was starved: the stream underflowed somewhere on its way there.
+constexpr std::size_t kGapSamples = 4;
+
 struct ToneSpan {
-    bool found = false;
-    std::size_t begin = 0; // index of the table's sample 0 in the recording
-    std::size_t end = 0;   // one past the last non-zero sample
+    bool found = false;    // anything but silence at all
+    std::size_t begin = 0; // the sample before the first non-silent one, where the table's sample 0 (a zero) lies
+    std::size_t end = 0;   // one past the last non-silent sample
+    std::size_t gaps = 0;  // runs of kGapSamples or more silent samples between the two
 };
 
-// Locates the tone. Table sample 0 is a zero, so the tone begins one sample
-// before the first non-zero one.
 ToneSpan FindTone(const std::vector<float>& recording, float tolerance = 0.0f);
 
 // Empty when recording[span.begin .. span.end) is the table played cyclically
 // from index 0; otherwise the first difference.
 std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span, const std::vector<float>& table,
                              float tolerance = 0.0f);
+
+// CompareWithTable on the one tone in the recording, against the table of
+// `frequency` at `rate`.
+std::string ToneMismatch(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
+                         float tolerance = 0.0f);
 
 // Two tones in a row: the first, cut where a sample stops continuing it, and
 // after the silence of the restart the second from table sample 0.

@@ -1,5 +1,8 @@
 #include "sink_recorder.h"
 
+#include "child_process.h"
+#include "wait_until.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -227,6 +230,13 @@ std::vector<float> SinkRecorder::StopRecording()
     std::vector<float> out;
     out.swap(recorded_);
     return out;
+}
+
+void SoundServer::KillMidTone(pid_t client)
+{
+    const int threads = ThreadCount(client);
+    Kill();
+    WaitUntil([&] { return ThreadCount(client) < threads; }, std::chrono::seconds(2));
 }
 
 } // namespace testsupport

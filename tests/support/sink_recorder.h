@@ -3,6 +3,8 @@
 // the stack lives, and a recording of what the current one receives.
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -31,6 +33,9 @@ class SinkRecorder {
     // Blocks until the recording holds a non-zero sample or `timeout` ran out.
     bool WaitForSound(std::chrono::milliseconds timeout);
     std::vector<float> StopRecording();
+
+    // Why the stack did not come up, or what last went wrong with it.
+    virtual std::string Error() const = 0;
 
   protected:
     // Creates a FIFO at `path` and drains it from now on, under `key` (the
@@ -72,6 +77,24 @@ class SinkRecorder {
     bool recording_ = false;
     std::vector<float> recorded_;
     bool heard_ = false; // recorded_ holds a non-zero sample
+};
+
+// A stack whose server can be lost mid-tone and brought back.
+class SoundServer : public SinkRecorder {
+  public:
+    // SIGKILLs the server; the environment and files stay, so that clients
+    // see it vanish.
+    virtual void Kill() = 0;
+    // After Kill(): the server again at the same address with the same
+    // sinks, as a restarted server would be.
+    virtual bool Revive() = 0;
+
+    // Kill() while process `client` (this one, unless given) plays, and
+    // return once its audio thread has met the loss: it ends then, within a
+    // period. What the client does next must cope with that state. (A
+    // thread that spins on the error instead, as PortAudio's ALSA host once
+    // did, never ends; the wait gives up after two seconds.)
+    void KillMidTone(pid_t client = 0);
 };
 
 } // namespace testsupport

@@ -96,8 +96,15 @@ PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numI
     auto* wrapper = new (std::nothrow) PortAudioStream{nullptr, callback, userData};
     if (wrapper == nullptr)
         return paInsufficientMemory;
+    // A stream starts with the callback's own samples, never with silence:
+    // a timed tone's deadline runs from the click, so silence played first
+    // is cut from the tone. The MME host honours this flag by filling every
+    // buffer from the callback before it starts the device. The ALSA host
+    // ignores it; our build of it starts on the callback's samples anyway
+    // (audio/portaudio/alsa-start-on-callback-data.patch).
+    const PaStreamFlags flags = (streamFlags & (paClipOff | paDitherOff)) | paPrimeOutputBuffersUsingStreamCallback;
     const PaError err = ::Pa_OpenStream(&wrapper->stream, in ? &*in : nullptr, out ? &*out : nullptr, sampleRate,
-                                        framesPerBuffer, streamFlags & (paClipOff | paDitherOff), &Trampoline, wrapper);
+                                        framesPerBuffer, flags, &Trampoline, wrapper);
     if (err != paNoError) {
         delete wrapper;
         return err;

@@ -5,6 +5,9 @@
 #include "stream_settings.h"
 
 #include <portaudio.h>
+#if defined(__linux__)
+#include <pa_linux_alsa.h>
+#endif
 
 #include <cstdlib>
 #include <new>
@@ -89,6 +92,10 @@ PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numI
     // the MME host used here, so it is applied here on every platform.
     const double latency =
         ChooseOutputLatency(numberOfBuffers, framesPerBuffer, sampleRate, std::getenv("PA_MIN_LATENCY_MSEC"));
+
+#if defined(__linux__)
+    PaAlsa_SetNumPeriods(kAlsaPeriods);
+#endif
 
     const auto in = Parameters(inputDevice, numInputChannels, inputSampleFormat, latency);
     const auto out = Parameters(outputDevice, numOutputChannels, outputSampleFormat, latency);

@@ -1,10 +1,10 @@
 #pragma once
 
-// What bench_compare_tools and bench_compare_all share in running each
-// player as a child process: its output kept in a log rather than mixed into
-// the table, its CPU time and peak memory from wait4, figures it prints read
-// back out of that log, where its tone lies in the sink's recording, and
-// medians over several runs.
+// What bench_compare_tools needs to run each player as a child process: its
+// output kept in a log rather than mixed into the table, its CPU time and
+// peak memory from wait4, figures it prints read back out of that log, and
+// where its tone lies in the sink's recording; and the medians every
+// benchmark takes over several runs.
 
 #include <sys/resource.h>
 #include <sys/types.h>

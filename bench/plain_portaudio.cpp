@@ -10,7 +10,7 @@
 // The table is the generator's (step 2*pi*f/R in double, each sample rounded
 // to float), so its recording can be checked sample for sample as well. Prints
 // the underflow count, the latency PortAudio chose, and the CLOCK_MONOTONIC
-// moments of the start and stop calls for bench_compare_all.
+// moments of the start and stop calls for bench_compare_tools.
 
 #include <portaudio.h>
 

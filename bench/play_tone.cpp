@@ -6,7 +6,7 @@
 //
 // On exit it prints how many callbacks PortAudio flagged with an output
 // underflow (see underflow_counter.h), and the CLOCK_MONOTONIC moments of its
-// StartOutput and StopOutput calls, from which bench_compare_all measures how
+// StartOutput and StopOutput calls, from which bench_compare_tools measures how
 // long the sink takes to hear the start and to fall silent after the stop.
 
 #include "offscreen_dialog.h"

@@ -57,7 +57,7 @@ package: deps
 # their own.
 windows-package: deps
 	cmake -S . -B build-windows-package -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake \
-	      -DCMAKE_BUILD_TYPE=Release -DTONEGEN_BUILD_TESTS=OFF -DTONEGEN_WERROR=$(TONEGEN_WERROR) >/dev/null
+	      -DCMAKE_BUILD_TYPE=Release -DTONEGEN_BUILD_TESTS=OFF -DTONEGEN_BUILD_BENCH=OFF -DTONEGEN_WERROR=$(TONEGEN_WERROR) >/dev/null
 	cmake --build build-windows-package
 	@ls -1 build-windows-package/package/tonegen-*
 

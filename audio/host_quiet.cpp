@@ -10,7 +10,7 @@
 // socket"). None of it is actionable for a user, and a desktop program that
 // prints on every start looks broken. Both libraries are already loaded as
 // PortAudio's own dependencies, so their hooks are looked up rather than
-// linked: the build needs neither's headers and other platforms need nothing.
+// called: this file needs neither's headers and other platforms need nothing.
 
 #if defined(__linux__)
 namespace {

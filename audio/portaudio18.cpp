@@ -5,7 +5,11 @@
 #include "stream_settings.h"
 
 #include <portaudio.h>
+#if defined(__linux__)
+#include <pa_linux_alsa.h>
+#endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <optional>
@@ -16,6 +20,13 @@ struct PortAudioStream {
     ::PaStream* stream = nullptr;
     PortAudioCallback* callback = nullptr;
     void* userData = nullptr;
+    // What each call of `callback` is given: the frames per buffer it was
+    // opened with (0: whatever the library hands over), and the float
+    // samples a frame holds in each direction.
+    unsigned long framesPerCall = 0;
+    int inputChannels = 0;
+    int outputChannels = 0;
+    double sampleRate = 0;
 };
 
 namespace {
@@ -28,12 +39,32 @@ namespace {
     return info != nullptr && info->maxOutputChannels > 0;
 }
 
+// Hands the library's buffer to the classic callback in calls of the
+// frames per buffer it was opened with. PortAudio 19 would make those calls
+// itself, but for one frame per buffer it does so with a buffer's worth of
+// bookkeeping and a one-sample conversion around every frame, which at
+// 96000 Hz was most of our CPU; here a frame costs a call.
 int Trampoline(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
                PaStreamCallbackFlags, void* user)
 {
     const auto* s = static_cast<const PortAudioStream*>(user);
-    return s->callback(const_cast<void*>(input), output, static_cast<std::uint32_t>(frames),
-                       time != nullptr ? time->outputBufferDacTime : 0.0, s->userData);
+    const unsigned long step = s->framesPerCall != 0 ? s->framesPerCall : frames;
+    const double outTime = time != nullptr ? time->outputBufferDacTime : 0.0;
+    auto* in = static_cast<float*>(const_cast<void*>(input));
+    auto* out = static_cast<float*>(output);
+    for (unsigned long done = 0; done < frames; done += step) {
+        const int result = s->callback(in != nullptr ? in + done * s->inputChannels : nullptr,
+                                       out != nullptr ? out + done * s->outputChannels : nullptr,
+                                       static_cast<std::uint32_t>(step), outTime + done / s->sampleRate, s->userData);
+        if (result != 0) {
+            // The classic interface ends the stream after this buffer; what
+            // the callback did not fill is silence.
+            if (out != nullptr)
+                std::fill(out + (done + step) * s->outputChannels, out + frames * s->outputChannels, 0.0f);
+            return result;
+        }
+    }
+    return paContinue;
 }
 
 std::optional<PaStreamParameters> Parameters(PaDeviceID device, int channels, PaSampleFormat format, double latency)
@@ -90,14 +121,34 @@ PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numI
     const double latency =
         ChooseOutputLatency(numberOfBuffers, framesPerBuffer, sampleRate, std::getenv("PA_MIN_LATENCY_MSEC"));
 
+#if defined(__linux__)
+    PaAlsa_SetNumPeriods(kAlsaPeriods);
+#endif
+
     const auto in = Parameters(inputDevice, numInputChannels, inputSampleFormat, latency);
     const auto out = Parameters(outputDevice, numOutputChannels, outputSampleFormat, latency);
 
-    auto* wrapper = new (std::nothrow) PortAudioStream{nullptr, callback, userData};
+    auto* wrapper = new (std::nothrow) PortAudioStream{nullptr,
+                                                      callback,
+                                                      userData,
+                                                      framesPerBuffer,
+                                                      std::max(numInputChannels, 0),
+                                                      std::max(numOutputChannels, 0),
+                                                      sampleRate};
     if (wrapper == nullptr)
         return paInsufficientMemory;
+    // A stream starts with the callback's own samples, never with silence:
+    // a timed tone's deadline runs from the click, so silence played first
+    // is cut from the tone. The MME host honours this flag by filling every
+    // buffer from the callback before it starts the device. The ALSA host
+    // ignores it; our build of it starts on the callback's samples anyway
+    // (audio/portaudio/alsa-start-on-callback-data.patch).
+    const PaStreamFlags flags = (streamFlags & (paClipOff | paDitherOff)) | paPrimeOutputBuffersUsingStreamCallback;
+    // One frame per buffer is asked of the library as any buffer at all;
+    // the trampoline makes the one-frame calls.
+    const unsigned long hostFrames = framesPerBuffer <= 1 ? paFramesPerBufferUnspecified : framesPerBuffer;
     const PaError err = ::Pa_OpenStream(&wrapper->stream, in ? &*in : nullptr, out ? &*out : nullptr, sampleRate,
-                                        framesPerBuffer, streamFlags & (paClipOff | paDitherOff), &Trampoline, wrapper);
+                                        hostFrames, flags, &Trampoline, wrapper);
     if (err != paNoError) {
         delete wrapper;
         return err;

@@ -1,8 +1,10 @@
 #pragma once
 
 // The audio library's classic (version 18) call shape, kept so that the
-// output engine reads like the code it was written as. Implemented over the
-// PortAudio 19 installed on the system; nothing outside audio/ includes this.
+// output engine reads like the code it was written as. Implemented over
+// PortAudio 19, built with this program from Debian's portaudio19 source
+// (audio/portaudio/ on Linux, cmake/WindowsPortAudio.cmake on Windows);
+// nothing of the program outside audio/ includes this.
 
 #include <cstdint>
 
@@ -18,7 +20,6 @@ struct PortAudioStream;
 constexpr PaError paNoError = 0;
 constexpr PaDeviceID paNoDevice = -1;
 constexpr PaSampleFormat paFloat32 = 1ul << 0;
-constexpr PaStreamFlags paNoFlag = 0;
 constexpr PaStreamFlags paClipOff = 1ul << 0;
 constexpr PaStreamFlags paDitherOff = 1ul << 1;
 
@@ -35,7 +36,7 @@ PaError Pa_Terminate();
 // host sees to that). paNoDevice when none exists.
 PaDeviceID Pa_GetDefaultOutputDeviceID();
 
-// numberOfBuffers 0 lets the library choose its own buffering.
+// numberOfBuffers 0 leaves the buffering to this adapter (stream_settings.h).
 // PA_MIN_LATENCY_MSEC, when a positive whole number, is a floor on the
 // output latency.
 PaError Pa_OpenStream(PortAudioStream** stream, PaDeviceID inputDevice, int numInputChannels,

@@ -6,20 +6,36 @@ namespace pa18 {
 
 namespace {
 
-// Output latency when the caller leaves buffering to the library. At one
-// frame per callback the host still moves audio in periods sized from this
-// latency (a quarter of it), and the period decides both safety and cost.
-// Measured with 10 s at 96 kHz into PulseAudio through ALSA's pulse plugin,
-// both cores saturated by busy loops: 1 ms underflowed 11,616 times, 10 ms
-// and more played clean. The cost is one wake-up per period: against sox on
-// the same route (bench_compare_tools, CPU per second of tone, start-up
-// excluded), 20 ms took 27-29 ms a second to sox's 11-13 on the PulseAudio
-// and PipeWire routes, 100 ms took 4-7 ms, below sox on every route. The
-// depth does not delay a start, since only one period is primed with
-// silence, nor a stop, which discards the queue.
-constexpr double kDefaultOutputLatency = 0.100;
+// The output latency when the caller leaves the buffering to the library,
+// and how many periods the ALSA host makes of it. Neither sets the start
+// any more: both hosts fill the whole buffer from the callback and start on
+// it. What they set is the cost, the safety margin and, on PipeWire, the
+// length of the graph's cycle. Figures from bench_compare_tools and
+// bench_start_latency (docs/benchmarks.md), on this project's 2-core
+// machine:
+// - The cost is one wake-up of the audio thread per period, on PipeWire one
+//   more per graph cycle: mostly context switches. Against sox, CPU per
+//   second of tone at 22050 Hz was 1.1-1.7x with 25 ms periods, 0.6-1.1x
+//   with 50 ms and 0.2-0.8x with 100 ms, on PulseAudio, PipeWire's ALSA
+//   plugin and bare ALSA; at 96000 Hz it was below 0.8x with all three.
+//   Hence 100 ms periods: 200 ms in two.
+// - The thread wakes when a period has played, with 200 ms still queued.
+//   With a quarter of that, 10 s at 96 kHz into PulseAudio played clean
+//   with both cores saturated by busy loops; 1 ms underflowed 11,616 times.
+// - PipeWire's ALSA plugin asks the graph for a cycle of one period (rounded
+//   down to a power of two, at most 2048 frames of the graph's rate), and a
+//   tone is heard in whole cycles, so a timed tone may end up to a cycle
+//   late: 43 ms at the usual 48 kHz graph, 93 ms with the graph at 22050 Hz.
+//   Cycles short enough for 20 ms would cost the CPU of 25 ms periods.
+// - PipeWire's PulseAudio server takes its cycle from the buffer: with the
+//   buffer three periods deep its first sample came 46 ms after our first
+//   callback at 22050 Hz, with four periods 92 ms.
+// - A deeper buffer does not delay a stop, which discards what is queued.
+constexpr double kDefaultOutputLatency = 0.200;
 
 } // namespace
+
+const int kAlsaPeriods = 2;
 
 std::optional<unsigned long> ParseWholeNumber(const char* text)
 {

@@ -1,22 +1,45 @@
-// What it costs to play a 10 s, 1000 Hz tone with this generator's output
-// path (bench_play_tone) and with sox through ALSA, both into the same
-// private stack of the chosen route (see sound_route.h): wall time, CPU time
-// and peak memory of each child process, plus a recording at the sink so
-// that a tool that ran but played nothing cannot pass for a cheap one.
-// Each tool also plays a 2 s tone, so that the cost of a second of tone can
-// be told apart from the cost of starting: the difference of the two CPU
-// times over the 8 s between them.
+// Players side by side, each a separate child process playing 1000 Hz into
+// the same private stack of one route (see sound_route.h): this generator's
+// output path (bench_play_tone) and sox, and with --all also ALSA's
+// speaker-test and a plain PortAudio program that leaves all buffering to
+// the library (bench_plain_portaudio). The tools take turns; each plays a
+// long and a short tone in every round, so that the cost of a second of tone
+// can be told apart from the cost of starting. For each tool, medians over
+// the rounds and ratios against tonegen:
 //
-// Usage: bench_compare_tools [runs-per-tool [route [rate]]]
-//        (default 3 pulseaudio 96000)
+// - CPU per second of tone: the child's CPU time (wait4) for the long tone
+//   less that for the short one, over the difference of their lengths at
+//   the sink;
+// - peak resident memory, over the long tones;
+// - launch to the first sample at the sink, from fork, so with the tool's
+//   own start-up; and from the start call inside the child, for the two that
+//   report one on CLOCK_MONOTONIC (tonegen, plain PortAudio);
+// - stop to the sink's last sample: the child's own stop call (StopOutput,
+//   Pa_StopStream), or for sox and speaker-test the SIGINT (as from Ctrl-C)
+//   sent once the sink has heard them for the tone's length, their own
+//   length being set well past that;
+// - silent stretches inside the tone, and for the two that play the
+//   generator's table every departure from it and PortAudio's underflow
+//   count. A tool that played nothing cannot pass for a cheap one.
+//
+// Times at the sink: the first sample is timed when the recorder receives
+// it; the last is placed on the same clock by counting samples on from the
+// first, since the sink plays in real time. Both are good to about one sink
+// block (see docs/benchmarks.md).
+//
+// Usage: bench_compare_tools [--all] [runs [route [rate [seconds]]]]
+//        (default: 3 pulseaudio 96000 10; the short tone is 2 s)
 
 #include "child_run.h"
 #include "player_report.h"
 #include "sound_route.h"
+#include "table_follow.h"
 
 #include "child_process.h"
+#include "expected_table.h"
 #include "recording_check.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -24,6 +47,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,159 +55,209 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using bench::Median;
+
+constexpr double kShortSeconds = 2;
+
+enum class Stop { Self, Sigint };
 
 struct Tool {
     const char* name;
-    int seconds;
-    std::vector<std::string> argv; // argv[0] is a path, or a name looked up in PATH
+    Stop stop;
+    bool playsTable; // the generator's table, so its recording can be followed sample for sample
+    // The command for a tone of the given length.
+    std::vector<std::string> (*command)(const std::string& beside, const std::string& seconds,
+                                        const std::string& rate);
 };
 
 struct Run {
-    double wallS = 0;
+    bool ok = false;
     double cpuS = 0;
+    double toneS = 0;
     long peakRssKb = 0;
-    std::size_t nonZero = 0;  // non-zero samples the sink received
-    std::size_t dropouts = 0; // silent stretches inside the tone
-    // PortAudio's own count, from bench_play_tone, beside the dropouts the
-    // sink shows; -1 when unknown.
-    long underflows = -1;
-    bool exitedCleanly = false;
-    double launchToSoundMs = NAN; // fork to the first non-zero sample at the sink
-    double callToSoundMs = NAN;   // the child's own start call to that sample
+    double launchToSoundMs = NAN;
+    double callToSoundMs = NAN;
+    double stopToSilenceMs = NAN;
+    std::size_t dropouts = 0;
+    long tableEvents = -1; // -1 when the tool does not play the table
+    long underflows = -1;  // -1 when the tool does not report them
 };
 
-void Analyse(const std::vector<float>& rec, Run& run)
+const Tool kTools[] = {
+    {"tonegen", Stop::Self, true,
+     [](const std::string& beside, const std::string& s, const std::string& r) {
+         return std::vector<std::string>{beside + "/bench_play_tone", s, r};
+     }},
+    {"sox", Stop::Sigint, false,
+     [](const std::string&, const std::string&, const std::string& r) {
+         return std::vector<std::string>{"sox", "-n", "-t", "alsa", "default", "rate", r, "synth", "3600", "sine", "1000"};
+     }},
+    {"speaker-test", Stop::Sigint, false,
+     [](const std::string&, const std::string&, const std::string& r) {
+         return std::vector<std::string>{"speaker-test", "-D", "default", "-c", "1",    "-r", r,
+                                         "-F",           "FLOAT_LE", "-t", "sine", "-f", "1000", "-l", "0"};
+     }},
+    {"portaudio", Stop::Self, true,
+     [](const std::string& beside, const std::string& s, const std::string& r) {
+         return std::vector<std::string>{beside + "/bench_plain_portaudio", s, r};
+     }},
+};
+
+long long NowNs()
 {
-    run.nonZero = static_cast<std::size_t>(std::count_if(rec.begin(), rec.end(), [](float s) { return s != 0.0f; }));
-    run.dropouts = testsupport::FindTone(rec).gaps;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
-Run RunOnce(testsupport::SinkRecorder& server, const std::string& logDir, const Tool& tool, int index)
+Run RunOnce(bench::SoundRoute& route, const Tool& tool, const std::string& beside, double seconds, unsigned rate,
+            const std::vector<float>& table, int index)
 {
-    // The child's chatter (sox's progress meter, Qt's warnings) goes to a log
-    // in the route's temp dir, shown only when the run goes wrong.
-    const std::string logPath = bench::ChildLogPath(logDir, tool.name, index);
+    testsupport::SinkRecorder& sink = route.Sink();
+    const std::string logPath = bench::ChildLogPath(route.Dir(), tool.name, index);
+    char secondsText[32];
+    std::snprintf(secondsText, sizeof secondsText, "%g", seconds);
+    const std::vector<std::string> command = tool.command(beside, secondsText, std::to_string(rate));
     testsupport::ChildProcess child;
 
     Run run;
-    server.StartRecording();
-    const auto t0 = Clock::now();
+    sink.StartRecording();
+    // A little silence first, so that every tone starts inside the recording.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const long long launchNs = NowNs();
     std::string error;
-    if (!child.Start(tool.argv, testsupport::Environment(), logPath, &error)) {
+    if (!child.Start(command, testsupport::Environment(), logPath, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
-        server.StopRecording();
+        sink.StopRecording();
         return run;
     }
-    const bool heard = server.WaitForSound(std::chrono::seconds(5));
-    const auto tHeard = Clock::now();
+    const bool heard = sink.WaitForSound(std::chrono::seconds(10));
+    const long long heardNs = NowNs();
+    long long signalNs = -1;
+    if (tool.stop == Stop::Sigint) {
+        if (heard)
+            std::this_thread::sleep_until(Clock::time_point(std::chrono::nanoseconds(heardNs)) +
+                                          std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(seconds)));
+        signalNs = NowNs();
+        kill(child.Pid(), SIGINT);
+    }
     const int ended = child.Wait();
-    run.wallS = std::chrono::duration<double>(Clock::now() - t0).count();
     run.cpuS = testsupport::CpuSeconds(child.Usage());
     run.peakRssKb = child.Usage().ru_maxrss;
-    run.exitedCleanly = WIFEXITED(ended) && WEXITSTATUS(ended) == 0;
+    const bool exited =
+        (WIFEXITED(ended) && WEXITSTATUS(ended) == 0) || (WIFSIGNALED(ended) && WTERMSIG(ended) == SIGINT);
 
-    // The sink still holds a little of the tail when the child exits.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Analyse(server.StopRecording(), run);
-
+    // The sink still holds the tail when the child exits.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::vector<float> rec = sink.StopRecording();
     const std::string log = child.Output();
     run.underflows = static_cast<long>(bench::LogField(log, bench::kUnderflowsKey));
-    if (heard) {
-        run.launchToSoundMs = std::chrono::duration<double, std::milli>(tHeard - t0).count();
-        // The child reports its start call on CLOCK_MONOTONIC, which is the
-        // steady clock here.
-        if (const long long startCall = bench::LogField(log, bench::kStartCallKey); startCall > 0)
-            run.callToSoundMs = static_cast<double>(tHeard.time_since_epoch().count() - startCall) / 1e6;
+
+    const testsupport::ToneSpan tone = testsupport::FindTone(rec);
+    if (!heard || !tone.found || !exited) {
+        std::fprintf(stderr, "--- %s, %g s, run %d: %s; its output ---\n%s\n---\n", tool.name, seconds, index,
+                     !exited ? "did not exit cleanly" : "no sound at the sink", log.c_str());
+        return run;
     }
-    if (!run.exitedCleanly || run.nonZero == 0)
-        std::fprintf(stderr, "--- output of %s run %d ---\n%s\n---\n", tool.name, index, log.c_str());
+    run.toneS = static_cast<double>(tone.end - tone.begin) / rate;
+    run.dropouts = tone.gaps;
+    if (tool.playsTable)
+        run.tableEvents = static_cast<long>(FollowTable(rec, table).events.size());
+
+    run.launchToSoundMs = static_cast<double>(heardNs - launchNs) / 1e6;
+    if (const long long startCall = bench::LogField(log, bench::kStartCallKey); startCall > 0)
+        run.callToSoundMs = static_cast<double>(heardNs - startCall) / 1e6;
+    const long long stopNs = tool.stop == Stop::Sigint ? signalNs : bench::LogField(log, bench::kStopCallKey);
+    if (stopNs > 0)
+        run.stopToSilenceMs = (static_cast<double>(heardNs) + run.toneS * 1e9 - static_cast<double>(stopNs)) / 1e6;
+    run.ok = true;
     return run;
+}
+
+// A run that failed or played nothing has no figures worth a median.
+template <typename F> double Median(const std::vector<Run>& runs, F field)
+{
+    return bench::Median(runs, field, [](const Run& r) { return r.ok; });
+}
+
+struct Figures {
+    double cpuPerSecond, rssKb, launchMs, callMs, stopMs;
+};
+
+Figures Summarise(const std::vector<Run>& longRuns, const std::vector<Run>& shortRuns)
+{
+    const auto cpu = [](const Run& r) { return r.cpuS; };
+    const auto tone = [](const Run& r) { return r.toneS; };
+    return {(Median(longRuns, cpu) - Median(shortRuns, cpu)) / (Median(longRuns, tone) - Median(shortRuns, tone)),
+            Median(longRuns, [](const Run& r) { return r.peakRssKb; }),
+            Median(longRuns, [](const Run& r) { return r.launchToSoundMs; }),
+            Median(longRuns, [](const Run& r) { return r.callToSoundMs; }),
+            Median(longRuns, [](const Run& r) { return r.stopToSilenceMs; })};
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int runsPerTool = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    int first = 1;
+    const bool all = argc > 1 && std::strcmp(argv[1], "--all") == 0;
+    if (all)
+        ++first;
+    const auto arg = [&](int i) { return argc > first + i ? argv[first + i] : nullptr; };
+    const int runs = arg(0) ? std::max(1, std::atoi(arg(0))) : 3;
+    const std::string routeName = arg(1) ? arg(1) : "pulseaudio";
+    const unsigned rate = arg(2) ? static_cast<unsigned>(std::atol(arg(2))) : 96000u;
+    const double seconds = arg(3) ? std::atof(arg(3)) : 10.0;
+    if (rate == 0 || seconds <= kShortSeconds) {
+        std::fprintf(stderr, "usage: %s [--all] [runs [route [rate [seconds > %g]]]]\n", argv[0], kShortSeconds);
+        return 2;
+    }
 
-    const std::string playTone = bench::ProgramBeside("bench_play_tone", "build the bench_play_tone target");
-    if (playTone.empty())
+    const std::string playTone = bench::ProgramBeside("bench_play_tone", "build it first");
+    const std::string plain = bench::ProgramBeside("bench_plain_portaudio", "build it first");
+    if (playTone.empty() || plain.empty())
         return 1;
+    const std::string beside = playTone.substr(0, playTone.rfind('/'));
 
-    const std::string routeName = argc > 2 ? argv[2] : "pulseaudio";
-    const unsigned rate = static_cast<unsigned>(argc > 3 ? std::atol(argv[3]) : 96000);
     bench::SoundRoute route;
     if (!route.Start(routeName, rate))
         return 1;
-    testsupport::SinkRecorder& server = route.Sink();
+    const std::size_t toolCount = all ? std::size(kTools) : 2;
+    const auto table = testsupport::ExpectedTable(1000, rate);
 
-    const std::string rateText = std::to_string(rate);
-    const auto sox = [&](const char* seconds) {
-        return std::vector<std::string>{"sox",    "-n",    "-t",    "alsa", "default", "rate",
-                                        rateText, "synth", seconds, "sine", "1000"};
-    };
-    const std::vector<Tool> tools = {
-        {"tonegen", 10, {playTone, "10", rateText}},
-        {"sox", 10, sox("10")},
-        {"tonegen", 2, {playTone, "2", rateText}},
-        {"sox", 2, sox("2")},
-    };
-
-    std::vector<std::vector<Run>> results(tools.size());
-    std::printf("10 s and 2 s of 1000 Hz at %u Hz, route %s, %d runs per tool\n\n", rate, routeName.c_str(),
-                runsPerTool);
-    std::printf("%-8s %4s %4s %8s %8s %10s %12s %9s %11s %5s\n", "tool", "s", "run", "wall s", "cpu s", "peak RSS",
-                "non-zero", "dropouts", "underflows", "exit");
-    for (std::size_t t = 0; t < tools.size(); ++t) {
-        for (int i = 0; i < runsPerTool; ++i) {
-            const Run r = RunOnce(server, route.Dir(), tools[t], i + 1);
-            results[t].push_back(r);
-            const std::string underflows = r.underflows < 0 ? "-" : std::to_string(r.underflows);
-            std::printf("%-8s %4d %4d %8.2f %8.2f %7ld kB %12zu %9zu %11s %5s\n", tools[t].name, tools[t].seconds,
-                        i + 1, r.wallS, r.cpuS, r.peakRssKb, r.nonZero, r.dropouts, underflows.c_str(),
-                        r.exitedCleanly ? "ok" : "FAIL");
-            std::fflush(stdout);
-        }
-    }
-
-    std::printf("\nmedians\n");
-    std::printf("%-8s %4s %8s %8s %10s %12s %9s %13s %13s\n", "tool", "s", "wall s", "cpu s", "peak RSS", "non-zero",
-                "dropouts", "launch>sound", "call>sound");
-    for (std::size_t t = 0; t < tools.size(); ++t) {
-        const auto& runs = results[t];
-        std::printf(
-            "%-8s %4d %8.2f %8.2f %7.0f kB %12.0f %9.0f %10.1f ms %10.1f ms\n", tools[t].name, tools[t].seconds,
-            Median(runs, [](const Run& x) { return x.wallS; }), Median(runs, [](const Run& x) { return x.cpuS; }),
-            Median(runs, [](const Run& x) { return x.peakRssKb; }),
-            Median(runs, [](const Run& x) { return x.nonZero; }), Median(runs, [](const Run& x) { return x.dropouts; }),
-            Median(runs, [](const Run& x) { return x.launchToSoundMs; }),
-            Median(runs, [](const Run& x) { return x.callToSoundMs; }));
-    }
-    const auto perSecond = [&](std::size_t longRun, std::size_t shortRun) {
-        return (Median(results[longRun], [](const Run& x) { return x.cpuS; }) -
-                Median(results[shortRun], [](const Run& x) { return x.cpuS; })) /
-               (tools[longRun].seconds - tools[shortRun].seconds);
-    };
-    const double secondOurs = perSecond(0, 2);
-    const double secondSox = perSecond(1, 3);
-    std::printf("\ncpu ms per second of tone, start-up excluded: tonegen %.2f, sox %.2f (%.2fx)\n", secondOurs * 1000,
-                secondSox * 1000, secondSox > 0 ? secondOurs / secondSox : 0.0);
-    const double cpuOurs = Median(results[0], [](const Run& x) { return x.cpuS; });
-    const double cpuSox = Median(results[1], [](const Run& x) { return x.cpuS; });
-    const double rssOurs = Median(results[0], [](const Run& x) { return x.peakRssKb; });
-    const double rssSox = Median(results[1], [](const Run& x) { return x.peakRssKb; });
-    std::printf("ratio tonegen/sox over the 10 s runs, start-up included: cpu %.2fx, peak RSS %.2fx\n",
-                cpuSox > 0 ? cpuOurs / cpuSox : 0.0, rssSox > 0 ? rssOurs / rssSox : 0.0);
-
-    // A tool that played nothing would look cheap; say so loudly.
+    std::printf("%g s and %g s of 1000 Hz at %u Hz, route %s, %d rounds, tools taking turns\n\n", seconds,
+                kShortSeconds, rate, routeName.c_str(), runs);
+    std::printf("%-12s %5s %3s %7s %7s %9s %9s %9s %9s %6s %6s %6s\n", "tool", "s", "run", "tone s", "cpu s", "RSS kB",
+                "launch ms", "call ms", "stop ms", "drops", "table", "underf");
+    std::vector<std::vector<Run>> longRuns(toolCount), shortRuns(toolCount);
     int status = 0;
-    for (std::size_t t = 0; t < tools.size(); ++t)
-        for (const auto& run : results[t])
-            if (run.nonZero == 0 || !run.exitedCleanly) {
-                std::fprintf(stderr, "warning: a %s run %s\n", tools[t].name,
-                             run.exitedCleanly ? "produced no sound at the sink" : "failed");
-                status = 1;
+    for (int i = 0; i < runs; ++i)
+        for (std::size_t t = 0; t < toolCount; ++t)
+            for (const double length : {seconds, kShortSeconds}) {
+                const Run r = RunOnce(route, kTools[t], beside, length, rate, table, i + 1);
+                (length == seconds ? longRuns : shortRuns)[t].push_back(r);
+                const auto opt = [](long v) { return v < 0 ? std::string("-") : std::to_string(v); };
+                std::printf("%-12s %5g %3d %7.2f %7.3f %9ld %9.1f %9.1f %9.1f %6zu %6s %6s%s\n", kTools[t].name,
+                            length, i + 1, r.toneS, r.cpuS, r.peakRssKb, r.launchToSoundMs, r.callToSoundMs,
+                            r.stopToSilenceMs, r.dropouts, opt(r.tableEvents).c_str(), opt(r.underflows).c_str(),
+                            r.ok ? "" : "  FAILED");
+                std::fflush(stdout);
+                if (!r.ok)
+                    status = 1;
             }
+
+    std::printf("\nmedians (ratio = tool / tonegen)\n");
+    std::printf("%-12s %20s %18s %18s %12s %18s\n", "tool", "cpu ms per s of tone", "peak RSS MB",
+                "launch->sound ms", "call->sound", "stop->silence ms");
+    const Figures ours = Summarise(longRuns[0], shortRuns[0]);
+    for (std::size_t t = 0; t < toolCount; ++t) {
+        const Figures f = Summarise(longRuns[t], shortRuns[t]);
+        std::printf("%-12s %11.2f (%5.2fx) %9.1f (%5.2fx) %9.1f (%5.2fx) %12.1f %9.1f (%5.2fx)\n", kTools[t].name,
+                    f.cpuPerSecond * 1000, f.cpuPerSecond / ours.cpuPerSecond, f.rssKb / 1024.0,
+                    f.rssKb / ours.rssKb, f.launchMs, f.launchMs / ours.launchMs, f.callMs, f.stopMs,
+                    f.stopMs / ours.stopMs);
+    }
+    const Figures sox = Summarise(longRuns[1], shortRuns[1]);
+    std::printf("\ntonegen / sox, CPU per second of tone: %.2fx\n", ours.cpuPerSecond / sox.cpuPerSecond);
+    if (status != 0)
+        std::fprintf(stderr, "warning: some runs failed or played nothing; see above\n");
     return status;
 }

@@ -27,10 +27,10 @@ void BM_BuildSineTable_96k(benchmark::State& state)
 }
 BENCHMARK(BM_BuildSineTable_96k)->Unit(benchmark::kMicrosecond);
 
-// The stream is opened with one frame per buffer, so the audio library
-// calls back once per frame; the 4096-frame case shows what the copy itself
-// costs once the per-call overhead is spread out. "ns/frame" is the figure
-// to compare.
+// The stream is opened with one frame per buffer, so the callback is
+// called once per frame (by the adapter, over each of the library's
+// buffers); the 4096-frame case shows what the copy itself costs once the
+// per-call overhead is spread out. "ns/frame" is the figure to compare.
 void BM_SineCallback_96k(benchmark::State& state)
 {
     const auto frames = static_cast<std::uint32_t>(state.range(0));

@@ -7,10 +7,11 @@
 //
 // Usage: bench_plain_portaudio <seconds> <rate> [frequency]   (default 1000 Hz)
 //
-// The table is the tests' reference for the generator's (expected_table.h),
-// so its recording can be checked sample for sample as well. Prints the
-// latency PortAudio chose, then the underflow count and the moments of the
-// start and stop calls (player_report.h).
+// The table is the generator's (step 2*pi*f/R in double, each sample rounded
+// to float; the tests' reference, expected_table.h), so its recording can be
+// checked sample for sample as well. Prints the latency PortAudio chose, then
+// the underflow count and the moments of the start and stop calls
+// (player_report.h) for bench_compare_tools.
 
 #include "expected_table.h"
 #include "player_report.h"

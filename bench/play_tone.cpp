@@ -6,9 +6,9 @@
 //
 // On exit it prints how many callbacks PortAudio flagged with an output
 // underflow (see underflow_counter.h), and the moments of its StartOutput
-// and StopOutput calls (player_report.h), from which the comparisons measure
-// how long the sink takes to hear the start and to fall silent after the
-// stop.
+// and StopOutput calls (player_report.h), from which bench_compare_tools
+// measures how long the sink takes to hear the start and to fall silent
+// after the stop.
 
 #include "offscreen_dialog.h"
 #include "player_report.h"

@@ -1,13 +1,26 @@
-// The whole program as a user meets it, the Linux build and tonegen.exe
-// under Wine side by side on this machine: from the click on "开始输出" to
-// the first sample at the sink, and the CPU that a second of 1000 Hz at
-// 96 kHz costs the program's process (under Wine, and Wine's server beside
-// it). Both play into the same private PulseAudio sink and are driven
-// through XTest on a private Xvfb, as the end-to-end tests drive them.
+// The whole program as a user meets it, driven through XTest on a private
+// Xvfb as the end-to-end tests drive it, into a private stack of one route
+// (see sound_route.h): the Linux build, and on PulseAudio tonegen.exe under
+// Wine beside it. For each program, medians over several runs of:
 //
-// Usage: bench_program_figures [runs]   (default 5)
+// - the click on "开始输出" to the first sample at the sink, by the clock:
+//   from the XTest click to the moment the recorder receives the sample;
+// - the CPU that a second of 1000 Hz costs the program's process, over ten
+//   seconds from a second into the tone (under Wine, and Wine's server
+//   beside it);
+// - how long timed tones of 1 s and 5 s sound at the sink. Their deadline
+//   runs from the click, so every millisecond the start takes before the
+//   first sample is heard is cut from them; each starts after a stop, so the
+//   audio library is initialised again, as for any start but the first.
+//
+// Under Wine the same CPU figure is taken, in the same run, of a minimal
+// wave-out player (bench_waveout_tone.exe, 16-bit, four 20 ms buffers):
+// what Wine itself charges for wave-out at that rate.
+//
+// Usage: bench_program_figures [runs [route [rate]]]   (default 5 pulseaudio 96000; rate 22050 or 96000)
 // The Windows program takes part when TONEGEN_WINDOWS_PROGRAM, TONEGEN_WINE
-// and WINEPREFIX name it; bench/run-all sets them when build-windows exists.
+// and WINEPREFIX name it, and the player when TONEGEN_WAVEOUT_PLAYER does;
+// bench/run-all sets them when build-windows has them.
 
 #include "child_run.h"
 #include "dialog_geometry.h"
@@ -17,7 +30,7 @@
 
 #include <X11/keysym.h>
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,7 +38,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,48 +45,82 @@
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
-constexpr unsigned kRate = 96000;
 constexpr auto kPatience = 10s;
 constexpr auto kPlaySeconds = 10s;
+constexpr int kTimedSeconds[] = {1, 5};
 
-// CPU seconds a process has used so far, from /proc; NaN once it is gone.
+// CPU seconds the threads of a process have run so far, to the nanosecond,
+// from the scheduler's own account in /proc; NaN once the process is gone.
+// Threads that have ended are not counted, which does not matter for a
+// process in the middle of playing.
 double CpuSeconds(pid_t pid)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(in, line))
-        return NAN;
-    // The command name may hold spaces; the fields after it are plain.
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i)
-        if (i == 14 || i == 15)
-            ticks += std::stod(field);
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+    std::error_code ec;
+    double seconds = 0;
+    bool any = false;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(task.path() / "schedstat");
+        double ns = 0;
+        if (in >> ns) {
+            seconds += ns / 1e9;
+            any = true;
+        }
+    }
+    return any ? seconds : NAN;
 }
 
-// Wine's server for the prefix, which does part of every Wine program's work.
-pid_t WineServerPid()
+// The Wine server of `prefix`, which does part of every Wine program's work
+// there; other prefixes may have servers of their own on the same machine.
+pid_t WineServerPid(const std::string& prefix)
 {
+    const std::string wanted = "WINEPREFIX=" + prefix;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         std::ifstream comm(entry.path() / "comm");
         std::string name;
-        if (std::getline(comm, name) && name.starts_with("wineserver"))
-            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+        if (!std::getline(comm, name) || !name.starts_with("wineserver"))
+            continue;
+        std::ifstream environ(entry.path() / "environ");
+        for (std::string variable; std::getline(environ, variable, '\0');)
+            if (variable == wanted)
+                return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
     }
     return -1;
 }
 
-struct Run {
-    double clickToSoundMs = NAN;
-    double cpuPerSecond = NAN;
-    double serverCpuPerSecond = NAN;
+struct Cpu {
+    double process = NAN; // CPU seconds per second of tone
+    double server = NAN;  // the same for Wine's server, under Wine
 };
 
-bool RunOnce(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& server, e2e::XSession& x,
-             const std::string& dir, Run& run)
+// Ten seconds of a process that is already playing; `prefix` is its Wine
+// prefix, if it runs under Wine.
+Cpu MeasureCpu(pid_t pid, const std::string& prefix)
+{
+    const pid_t wineServer = prefix.empty() ? -1 : WineServerPid(prefix);
+    const double cpu0 = CpuSeconds(pid);
+    const double server0 = wineServer > 0 ? CpuSeconds(wineServer) : NAN;
+    std::this_thread::sleep_for(kPlaySeconds);
+    const double seconds = std::chrono::duration<double>(kPlaySeconds).count();
+    return {(CpuSeconds(pid) - cpu0) / seconds, wineServer > 0 ? (CpuSeconds(wineServer) - server0) / seconds : NAN};
+}
+
+std::string WinePrefix(const e2e::ProgramUnderTest& program)
+{
+    const auto prefix = program.environment.find("WINEPREFIX");
+    return prefix == program.environment.end() ? "" : prefix->second;
+}
+
+struct Run {
+    double clickToSoundMs = NAN;
+    Cpu cpu;
+    double timedSeconds[std::size(kTimedSeconds)] = {NAN, NAN};
+    Cpu playerCpu; // the wave-out player's, under Wine
+};
+
+bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& sink, unsigned rate,
+                e2e::XSession& x, const std::string& dir, Run& run)
 {
     testsupport::ChildProcess app;
     std::string error;
@@ -85,31 +131,41 @@ bool RunOnce(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& se
         return false;
     }
     x.Focus(window);
-    x.Click(dialog.Centre(IDC_RATE_96000));
+    if (rate == 96000)
+        x.Click(dialog.Centre(IDC_RATE_96000));
     // Lets the program settle, so that the start is all that is measured.
     std::this_thread::sleep_for(500ms);
 
-    server.StartRecording();
-    const std::size_t click = server.RecordedCount();
+    sink.StartRecording();
+    const auto click = Clock::now();
     x.Click(dialog.Centre(IDC_START_CONTINUOUS));
-    const bool heard = server.WaitForSound(kPatience);
-    const auto recording = server.StopRecording();
+    bool heard = sink.WaitForSound(kPatience);
+    run.clickToSoundMs = heard ? std::chrono::duration<double, std::milli>(Clock::now() - click).count() : NAN;
     if (heard) {
-        const auto first = std::find_if(recording.begin(), recording.end(), [](float s) { return s != 0.0f; });
-        run.clickToSoundMs = 1000.0 * static_cast<double>(first - recording.begin() - click) / kRate;
-
-        // A second in, the start's own work is over; then ten seconds of tone.
+        // A second in, the start's own work is over.
         std::this_thread::sleep_for(1s);
-        const pid_t wineServer = program.cleanup.empty() ? -1 : WineServerPid();
-        const double cpu0 = CpuSeconds(app.Pid());
-        const double server0 = wineServer > 0 ? CpuSeconds(wineServer) : NAN;
-        std::this_thread::sleep_for(kPlaySeconds);
-        const double seconds = std::chrono::duration<double>(kPlaySeconds).count();
-        run.cpuPerSecond = (CpuSeconds(app.Pid()) - cpu0) / seconds;
-        run.serverCpuPerSecond = wineServer > 0 ? (CpuSeconds(wineServer) - server0) / seconds : NAN;
-    } else {
-        std::fprintf(stderr, "%s: the click played nothing\n", program.name.c_str());
+        run.cpu = MeasureCpu(app.Pid(), WinePrefix(program));
     }
+    x.Click(dialog.Centre(IDC_STOP));
+    sink.StopRecording();
+
+    for (std::size_t i = 0; heard && i < std::size(kTimedSeconds); ++i) {
+        // The duration field, everything selected, the new value typed over it.
+        x.Click(dialog.Centre(IDC_DURATION));
+        x.Key(XK_Home);
+        x.Key(XK_End, {XK_Shift_L});
+        x.Type(std::to_string(kTimedSeconds[i]));
+        std::this_thread::sleep_for(300ms);
+        sink.StartRecording();
+        x.Click(dialog.Centre(IDC_START_TIMED));
+        heard = sink.WaitForSound(kPatience);
+        std::this_thread::sleep_for(std::chrono::seconds(kTimedSeconds[i]) + 600ms);
+        const testsupport::ToneSpan tone = testsupport::FindTone(sink.StopRecording());
+        if (heard && tone.found)
+            run.timedSeconds[i] = static_cast<double>(tone.end - tone.begin) / rate;
+    }
+    if (!heard)
+        std::fprintf(stderr, "%s: a click played nothing\n", program.name.c_str());
     x.Key(XK_Escape);
     if (!app.WaitForExit(kPatience))
         app.Kill();
@@ -117,17 +173,57 @@ bool RunOnce(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& se
     return heard;
 }
 
+// The wave-out player under the Windows program's own Wine, playing until
+// it has been measured.
+bool RunPlayer(const e2e::ProgramUnderTest& windows, const std::string& player, testsupport::SinkRecorder& sink,
+               unsigned rate, const e2e::XSession& x, const std::string& dir, Run& run)
+{
+    const std::vector<std::string> command = {windows.command.front(), player, "30", std::to_string(rate)};
+    auto environment = windows.environment;
+    environment["DISPLAY"] = x.DisplayName();
+    testsupport::ChildProcess app;
+    std::string error;
+    sink.StartRecording();
+    const bool heard = app.Start(command, testsupport::Environment(environment), dir + "/player-stderr", &error) &&
+                       sink.WaitForSound(kPatience);
+    sink.StopRecording();
+    if (heard) {
+        std::this_thread::sleep_for(1s);
+        run.playerCpu = MeasureCpu(app.Pid(), WinePrefix(windows));
+    } else {
+        std::fprintf(stderr, "the wave-out player played nothing: %s%s\n", error.c_str(), app.Output().c_str());
+    }
+    app.Kill();
+    e2e::CleanUpAfter(windows, dir + "/cleanup.log");
+    return heard;
+}
+
+template <typename F> double Median(const std::vector<Run>& runs, F field)
+{
+    return bench::Median(runs, field, [](const Run&) { return true; });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string routeName = argc > 2 ? argv[2] : "pulseaudio";
+    const unsigned rate = argc > 3 ? static_cast<unsigned>(std::atol(argv[3])) : 96000u;
+    if (rate != 22050 && rate != 96000) {
+        std::fprintf(stderr, "usage: %s [runs [route [rate: 22050 or 96000]]]\n", argv[0]);
+        return 2;
+    }
 
     bench::SoundRoute route;
-    if (!route.Start("pulseaudio", kRate))
+    if (!route.Start(routeName, rate))
         return 1;
-    testsupport::SinkRecorder& server = route.Sink();
-    const std::string& dir = route.Dir();
+    const std::string dir = route.Dir();
+    // Qt insists on a private runtime directory.
+    if (mkdir((dir + "/run").c_str(), 0700) != 0) {
+        std::perror("runtime directory");
+        return 1;
+    }
     e2e::XSession x;
     std::string error;
     if (!x.Start(dir + "/xvfb.log", &error)) {
@@ -136,34 +232,51 @@ int main(int argc, char** argv)
     }
 
     std::vector<e2e::ProgramUnderTest> programs = e2e::LinuxProgram();
-    for (auto& windows : e2e::WindowsProgramUnderWine()) {
-        // What a user's Wine does: its own sound buffering, not the tests'.
-        windows.environment.erase("PULSE_LATENCY_MSEC");
-        programs.push_back(windows);
-    }
+    // Wine plays through PulseAudio only.
+    if (routeName == "pulseaudio")
+        for (auto& windows : e2e::WindowsProgramUnderWine()) {
+            // What a user's Wine does: its own sound buffering, not the tests'.
+            windows.environment.erase("PULSE_LATENCY_MSEC");
+            programs.push_back(windows);
+        }
+    const char* player = std::getenv("TONEGEN_WAVEOUT_PLAYER");
 
-    std::printf("Click on 开始输出 to the first sample at the sink, then CPU while playing 1000 Hz at %u Hz;\n"
-                "private PulseAudio and Xvfb, median of %d runs\n\n",
-                kRate, runs);
-    std::printf("%-8s %22s %22s %22s\n", "program", "click to sound, ms", "CPU s per s of tone",
-                "Wine server, CPU s/s");
+    std::printf("The program at %u Hz, route %s, private Xvfb, median of %d runs\n\n", rate, routeName.c_str(), runs);
+    std::printf("%-8s %14s %14s %14s %14s %14s\n", "program", "click>sound ms", "CPU ms/s", "Wine server", "timed 1 s",
+                "timed 5 s");
     int status = 0;
     for (const auto& program : programs) {
+        const bool underWine = !program.cleanup.empty();
         std::vector<Run> results;
         for (int i = 0; i < runs; ++i) {
             Run run;
-            if (!RunOnce(program, server, x, dir, run))
+            if (!RunProgram(program, route.Sink(), rate, x, dir, run) ||
+                (underWine && player != nullptr && !RunPlayer(program, player, route.Sink(), rate, x, dir, run)))
                 status = 1;
+            std::printf("%-8s %14.1f %14.2f %14.2f %14.4f %14.4f   run %d%s\n", program.name.c_str(),
+                        run.clickToSoundMs, run.cpu.process * 1000, run.cpu.server * 1000, run.timedSeconds[0],
+                        run.timedSeconds[1], i + 1,
+                        underWine && player != nullptr
+                            ? (", wave-out player " + std::to_string(run.playerCpu.process * 1000) + " ms/s").c_str()
+                            : "");
             results.push_back(run);
         }
-        const auto all = [](const Run&) { return true; };
-        std::printf("%-8s %22.1f %22.4f %22.4f\n", program.name.c_str(),
-                    bench::Median(
-                        results, [](const Run& r) { return r.clickToSoundMs; }, all),
-                    bench::Median(
-                        results, [](const Run& r) { return r.cpuPerSecond; }, all),
-                    bench::Median(
-                        results, [](const Run& r) { return r.serverCpuPerSecond; }, all));
+        std::printf("%-8s %14.1f %14.2f %14.2f %14.4f %14.4f   median\n", program.name.c_str(),
+                    Median(results, [](const Run& r) { return r.clickToSoundMs; }),
+                    Median(results, [](const Run& r) { return r.cpu.process * 1000; }),
+                    Median(results, [](const Run& r) { return r.cpu.server * 1000; }),
+                    Median(results, [](const Run& r) { return r.timedSeconds[0]; }),
+                    Median(results, [](const Run& r) { return r.timedSeconds[1]; }));
+        if (underWine && player != nullptr) {
+            const double ours = Median(results, [](const Run& r) { return r.cpu.process; });
+            const double theirs = Median(results, [](const Run& r) { return r.playerCpu.process; });
+            std::printf("%-8s %14s %14.2f %14.2f   (wave-out player; tonegen.exe / player: %.2fx, with the server "
+                        "%.2fx)\n",
+                        "waveout", "", theirs * 1000,
+                        Median(results, [](const Run& r) { return r.playerCpu.server * 1000; }), ours / theirs,
+                        Median(results, [](const Run& r) { return r.cpu.process + r.cpu.server; }) /
+                            Median(results, [](const Run& r) { return r.playerCpu.process + r.playerCpu.server; }));
+        }
         std::fflush(stdout);
     }
     x.Stop();

@@ -5,6 +5,14 @@
 // on the desktop. Every run but the first re-initialises the audio library,
 // as every start after a stop does.
 //
+// The first callback is where our own part ends: the library initialised,
+// the stream opened and started, and the pcm starting on the samples that
+// callback writes. What follows, to the first sample at the sink, is the
+// route's: the server, and the sink's block (PulseAudio's pipe sink writes
+// 1024 samples at a time) or PipeWire's graph cycle. A sink that writes in
+// blocks hears a start at its next block, so the starts are spread over a
+// block's length at random rather than left in step with the sink.
+//
 // Usage: bench_start_latency [runs [route [rate]]]   (default 20 pulseaudio 96000)
 
 #include "offscreen_dialog.h"
@@ -16,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,7 +78,9 @@ int main(int argc, char** argv)
     bench::OffscreenDialog dialog(argc, argv, rate, 1000);
     CToneGenDlg& dlg = dialog.Dialog();
 
-    std::vector<double> toReturn, toCallback, toSound;
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> pause(0, 128);
+    std::vector<double> toReturn, toCallback, toSound, callbackToSound;
     int callbackBeforeReturn = 0;
     for (int i = 0; i < runs; ++i) {
         server.StartRecording();
@@ -108,10 +119,12 @@ int main(int argc, char** argv)
         toReturn.push_back(Ms(tReturn - t0));
         toCallback.push_back(Ms(tCallback - t0));
         toSound.push_back(Ms(tSound - t0));
+        callbackToSound.push_back(Ms(tSound - tCallback));
 
         // Lets whatever the sink still held of this run play out, so the
-        // next run's first non-zero sample is its own.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // next run's first non-zero sample is its own; then a pause of up to
+        // a block at the lowest rate (1024 samples at 8000 Hz).
+        std::this_thread::sleep_for(std::chrono::milliseconds(300 + pause(random)));
     }
 
     std::printf("StartOutput latency at %u Hz, 1000 Hz tone, %d runs, route %s\n", rate, runs, routeName.c_str());
@@ -123,6 +136,8 @@ int main(int argc, char** argv)
     row("return", toReturn);
     row("first callback (first frame copied)", toCallback);
     row("first non-zero sample at the sink", toSound);
+    std::printf("%-34s %10s %10s %10s\n", "from the first callback to", "", "", "");
+    row("first non-zero sample at the sink", callbackToSound);
     std::printf("first callback already made when StartOutput returned: %d of %d runs\n", callbackBeforeReturn, runs);
     return 0;
 }

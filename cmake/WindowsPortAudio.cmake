@@ -1,6 +1,6 @@
 # PortAudio for the Windows program, built from Debian's portaudio19 source
-# package (the version the Linux build links against) rather than a vendored
-# copy. The source is fetched once into the build tree at configure time;
+# package, the same source audio/portaudio/ builds the Linux one from, rather
+# than a vendored copy. The source is fetched once into the build tree at configure time;
 # later configures find it there and fetch nothing.
 #
 # Only the MME host is built: the one the classic interface played through,

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-// Process-wide tone state, shared between the user-interface thread and the
-// audio thread without locks. That is safe by ordering alone: the UI thread
-// writes g_sampleRate, g_sineTable and g_tableIndex only while no stream is
-// open, opening the stream publishes them to the audio thread, and closing it
+// Process-wide tone state, read by the audio thread's render callback and
+// shared with it without locks. That is safe by ordering alone: the UI
+// thread writes g_sampleRate and g_sineTable only while no stream is open,
+// opening the stream publishes them to the audio thread, and closing it
 // returns only once the audio thread has stopped reading them.
 
 // 2*asin(1): the double nearest to pi, fixed during static initialisation.

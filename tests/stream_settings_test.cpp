@@ -23,11 +23,11 @@ TEST(StreamSettings, OnlyPlainWholeNumbersCount)
 TEST(StreamSettings, LatencyIsOurDefaultRaisedByAValidFloor)
 {
     const double ours = ChooseOutputLatency(0, 1, 96000, nullptr);
-    EXPECT_DOUBLE_EQ(ours, 0.1);
+    EXPECT_DOUBLE_EQ(ours, 0.2);
     // The classic interface's explicit buffering still means what it meant.
     EXPECT_DOUBLE_EQ(ChooseOutputLatency(4, 1024, 48000, nullptr), 4.0 * 1024 / 48000);
-    EXPECT_DOUBLE_EQ(ChooseOutputLatency(0, 1, 96000, "250"), 0.25);
-    EXPECT_DOUBLE_EQ(ChooseOutputLatency(0, 1, 96000, "20"), ours) << "a floor never lowers";
+    EXPECT_DOUBLE_EQ(ChooseOutputLatency(0, 1, 96000, "350"), 0.35);
+    EXPECT_DOUBLE_EQ(ChooseOutputLatency(0, 1, 96000, "150"), ours) << "a floor never lowers";
     for (const char* ignored : {"0", "-300", "300ms", "", " 300"})
         EXPECT_DOUBLE_EQ(ChooseOutputLatency(0, 1, 96000, ignored), ours) << ignored;
 }

@@ -38,10 +38,10 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     windows.cleanup = {(std::filesystem::path(wine).parent_path() / "wineserver").string(), "--kill"};
     windows.exactDialogUnits = false;
     windows.tolerance = 4.0f / 32768.0f;
-    // Wine's wave-out path holds about a tenth of a second before the sink
-    // hears the first sample, and its timers and stops run through more
-    // threads, which a loaded machine delays (measured up to 0.22 s with both
-    // cores busy). A restarted deadline would still be a second late.
+    // Wine's wave-out path, its timers and its stops run through more
+    // threads than the Linux program's, which a loaded machine delays: with
+    // both cores busy, timed tones were seen up to a few tenths of a second
+    // off. A restarted deadline would still be a second late.
     windows.durationTolerance = 0.25;
     windows.deadlineTolerance = 0.35;
     // Wine's winhlp32 starts and asks where the missing file is, titled so.

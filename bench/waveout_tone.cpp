@@ -1,0 +1,90 @@
+// The least a Windows program can do to play a tone: the wave-out service
+// directly, 16-bit mono, four 20 ms buffers, each refilled from a table as it
+// comes back. No PortAudio, no float, no dither, no window. Under Wine it is
+// the yardstick for tonegen.exe: whatever it costs is Wine's own price for
+// wave-out at that rate, which bench_program_figures measures in the same
+// run as the generator.
+//
+// Usage: bench_waveout_tone <seconds> <rate>   (plays 1000 Hz)
+
+#include "sine_table.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int kBuffers = 4;
+constexpr unsigned kBufferMs = 20;
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const double seconds = argc > 2 ? std::atof(argv[1]) : 0;
+    const long rate = argc > 2 ? std::atol(argv[2]) : 0;
+    if (seconds <= 0 || rate <= 0) {
+        std::fprintf(stderr, "usage: %s <seconds> <rate>\n", argv[0]);
+        return 2;
+    }
+
+    // The generator's own table, at 16 bits: the same tone the generator
+    // plays, so both programs give Wine the same work.
+    g_sampleRate = static_cast<std::uint32_t>(rate);
+    BuildSineTable(1000);
+    std::vector<std::int16_t> table(g_sampleRate);
+    for (std::uint32_t i = 0; i < g_sampleRate; ++i)
+        table[i] = static_cast<std::int16_t>(std::lrint(g_sineTable[i] * 32767.0f));
+    FreeSineTable();
+
+    const WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, static_cast<DWORD>(rate), static_cast<DWORD>(rate) * 2, 2, 16, 0};
+    const HANDLE bufferDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HWAVEOUT out = nullptr;
+    if (waveOutOpen(&out, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(bufferDone), 0, CALLBACK_EVENT) !=
+        MMSYSERR_NOERROR) {
+        std::fprintf(stderr, "waveOutOpen failed at %ld Hz\n", rate);
+        return 1;
+    }
+
+    const std::size_t frames = static_cast<std::size_t>(rate) * kBufferMs / 1000;
+    std::array<std::vector<std::int16_t>, kBuffers> data;
+    std::array<WAVEHDR, kBuffers> headers{};
+    std::size_t index = 0;
+    const auto fillAndQueue = [&](int b) {
+        for (auto& sample : data[b]) {
+            sample = table[index];
+            if (++index == table.size())
+                index = 0;
+        }
+        waveOutWrite(out, &headers[b], sizeof(WAVEHDR));
+    };
+    for (int b = 0; b < kBuffers; ++b) {
+        data[b].resize(frames);
+        headers[b].lpData = reinterpret_cast<LPSTR>(data[b].data());
+        headers[b].dwBufferLength = static_cast<DWORD>(frames * sizeof(std::int16_t));
+        waveOutPrepareHeader(out, &headers[b], sizeof(WAVEHDR));
+        fillAndQueue(b);
+    }
+
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (GetTickCount64() < end) {
+        WaitForSingleObject(bufferDone, 100);
+        for (int b = 0; b < kBuffers; ++b)
+            if (headers[b].dwFlags & WHDR_DONE)
+                fillAndQueue(b);
+    }
+
+    waveOutReset(out);
+    for (auto& header : headers)
+        waveOutUnprepareHeader(out, &header, sizeof(WAVEHDR));
+    waveOutClose(out);
+    CloseHandle(bufferDone);
+    return 0;
+}

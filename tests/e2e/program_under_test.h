@@ -62,7 +62,7 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine();
 
 // Starts a copy of `program` on `x` with `dir` for its private files and its
 // standard error in `stderrPath`, and waits up to `patience` for its dialog.
-// kNoWindow, with *error set, when none appeared.
+// kNoWindow, with *error set, when none appeared or the copy ended first.
 Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
                  const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error);
 

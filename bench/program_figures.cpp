@@ -80,10 +80,14 @@ bool RunOnce(const e2e::ProgramUnderTest& program, testsupport::PulseServer& ser
 {
     e2e::AppProcess app;
     std::string error;
-    const e2e::Window window = e2e::StartCopy(program, x, app, dir, dir + "/stderr", kPatience, &error);
+    e2e::Window window = e2e::kNoWindow;
+    if (e2e::SetUpFor(program, x, dir, dir + "/setup.log", &error))
+        window = e2e::StartCopy(program, x, app, dir, dir + "/stderr", kPatience, &error);
     e2e::DialogGeometry dialog;
     if (window == e2e::kNoWindow || !(error = dialog.Measure(x, window, program.exactDialogUnits)).empty()) {
         std::fprintf(stderr, "%s: %s\n", program.name.c_str(), error.c_str());
+        app.Kill();
+        e2e::CleanUpAfter(program, dir + "/cleanup.log");
         return false;
     }
     x.Focus(window);

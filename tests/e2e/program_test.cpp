@@ -52,6 +52,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
         ASSERT_TRUE(m_server.Start()) << m_server.Error();
         std::string error;
         ASSERT_TRUE(m_x.Start(m_dir + "/xvfb.log", &error)) << error;
+        ASSERT_TRUE(e2e::SetUpFor(Under(), m_x, m_dir, m_dir + "/setup.log", &error)) << error;
     }
 
     void TearDown() override

@@ -6,8 +6,49 @@
 namespace e2e {
 
 namespace {
+
 using Clock = std::chrono::steady_clock;
+
+// Wine's boot of a session and its desktop took 1 to 5 s with both cores of
+// a two-core machine busy, and its end under a second; a minute is room for
+// a machine many times slower. wineserver --kill itself gives a server
+// 10.5 s to end before it sends SIGKILL.
+constexpr auto kSetUpPatience = std::chrono::seconds(60);
+constexpr auto kCleanUpPatience = std::chrono::seconds(30);
+
+std::map<std::string, std::string> Environment(const ProgramUnderTest& program, XSession& x, const std::string& dir)
+{
+    std::map<std::string, std::string> environment{{"DISPLAY", x.DisplayName()},
+                                                   {"QT_QPA_PLATFORM", "xcb"},
+                                                   {"WAYLAND_DISPLAY", ""},
+                                                   {"XDG_RUNTIME_DIR", dir + "/run"},
+                                                   // Nothing to reach: with a display and no bus, the
+                                                   // D-Bus library would launch a bus that outlives us.
+                                                   {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus"}};
+    environment.insert(program.environment.begin(), program.environment.end());
+    return environment;
 }
+
+// Runs `command` to its end, its standard error into `logPath`; false, with
+// *error set, unless it exits with status 0 within `patience`.
+bool Run(const std::vector<std::string>& command, const std::map<std::string, std::string>& environment,
+         const std::string& logPath, std::chrono::milliseconds patience, std::string* error)
+{
+    AppProcess process;
+    if (!process.Start(command, environment, logPath, error))
+        return false;
+    const auto status = process.WaitForExit(patience);
+    if (status && *status == 0)
+        return true;
+    std::string line;
+    for (const auto& word : command)
+        line += (line.empty() ? "" : " ") + word;
+    *error = line + ": " + (status ? DescribeStatus(*status) : "did not end in time") + "; standard error:\n" +
+             process.Stderr();
+    return false;
+}
+
+} // namespace
 
 std::vector<ProgramUnderTest> LinuxProgram()
 {
@@ -37,7 +78,18 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
                            // program asks for, it plays clean with both cores
                            // busy.
                            {"PULSE_LATENCY_MSEC", "100"}};
-    windows.cleanup = {(std::filesystem::path(wine).parent_path() / "wineserver").string(), "--kill"};
+    const std::string server = (std::filesystem::path(wine).parent_path() / "wineserver").string();
+    windows.setup = {// A server that keeps the session between its boot and
+                     // the copies (Debian's ends as soon as its last program
+                     // has); should this test program die, it goes by itself
+                     // a minute after the last copy.
+                     {server, "--persistent=60"},
+                     // Boots the session and asks for its desktop, which
+                     // starts Wine's desktop process and waits until that is
+                     // ready.
+                     {wine, "rundll32.exe", "user32.dll,GetDesktopWindow"}};
+    // Ends the session, if one is left, and waits until its server has gone.
+    windows.cleanup = {"/bin/sh", "-c", "\"$0\" --kill; exec \"$0\" --wait", server};
     windows.exactDialogUnits = false;
     windows.tolerance = 4.0f / 32768.0f;
     // Wine's wave-out path holds about a tenth of a second before the sink
@@ -51,18 +103,20 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     return {windows};
 }
 
+bool SetUpFor(const ProgramUnderTest& program, XSession& x, const std::string& dir, const std::string& logPath,
+              std::string* error)
+{
+    const auto environment = Environment(program, x, dir);
+    for (const auto& command : program.setup)
+        if (!Run(command, environment, logPath, kSetUpPatience, error))
+            return false;
+    return true;
+}
+
 Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, const std::string& dir,
                  const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error)
 {
-    std::map<std::string, std::string> environment{{"DISPLAY", x.DisplayName()},
-                                                   {"QT_QPA_PLATFORM", "xcb"},
-                                                   {"WAYLAND_DISPLAY", ""},
-                                                   {"XDG_RUNTIME_DIR", dir + "/run"},
-                                                   // Nothing to reach: with a display and no bus, the
-                                                   // D-Bus library would launch a bus that outlives us.
-                                                   {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus"}};
-    environment.insert(program.environment.begin(), program.environment.end());
-    if (!app.Start(program.command, environment, stderrPath, error))
+    if (!app.Start(program.command, Environment(program, x, dir), stderrPath, error))
         return kNoWindow;
     const pid_t pid = app.Pid();
     const auto isDialog = [&](Window w) { return x.Pid(w) == pid && x.Title(w).find("虚拟仪器") != std::string::npos; };
@@ -84,14 +138,8 @@ Window StartCopy(const ProgramUnderTest& program, XSession& x, AppProcess& app, 
 
 bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath)
 {
-    if (program.cleanup.empty())
-        return true;
-    AppProcess cleanup;
     std::string error;
-    if (!cleanup.Start(program.cleanup, {}, logPath, &error))
-        return false;
-    const auto status = cleanup.WaitForExit(std::chrono::seconds(10));
-    return status.has_value() && *status == 0;
+    return program.cleanup.empty() || Run(program.cleanup, program.environment, logPath, kCleanUpPatience, &error);
 }
 
 } // namespace e2e

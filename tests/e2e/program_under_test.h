@@ -22,8 +22,16 @@ struct ProgramUnderTest {
     std::vector<std::string> command;
     // Added to the environment of each copy, beside the X and sound servers.
     std::map<std::string, std::string> environment;
-    // Run after each case, once the program has ended: Wine's server outlives
-    // its programs and would keep the case's X server in use.
+    // Run in turn before a case's first copy starts, on the case's X server
+    // and each to a clean exit. Wine's first program in a prefix boots a
+    // session (services, devices, the desktop process) and waits for it,
+    // seconds under load; a program whose desktop is not ready within
+    // Wine's ten seconds ends at once with status 0 and nothing on standard
+    // error. Booted beforehand, a copy's start is the program's own.
+    std::vector<std::vector<std::string>> setup;
+    // Run after each case, once the program has ended, to a clean exit:
+    // Wine's session would outlive its programs and keep the case's X server
+    // in use, and the next case must find none.
     std::vector<std::string> cleanup;
     // The Linux dialog lays out at exactly two pixels per dialog unit. Under
     // Wine the substitute font decides the unit, so clicks are placed from
@@ -59,6 +67,12 @@ std::vector<ProgramUnderTest> LinuxProgram();
 // tonegen.exe under Wine, when TONEGEN_WINDOWS_PROGRAM names it (the Windows
 // build's tests set it, with WINEPREFIX and TONEGEN_WINE); otherwise none.
 std::vector<ProgramUnderTest> WindowsProgramUnderWine();
+
+// Runs the program's setup, if it has one, on `x` with `dir` for private
+// files and the output in `logPath`; false, with *error set, if that did
+// not end well.
+bool SetUpFor(const ProgramUnderTest& program, XSession& x, const std::string& dir, const std::string& logPath,
+              std::string* error);
 
 // Starts a copy of `program` on `x` with `dir` for its private files and its
 // standard error in `stderrPath`, and waits up to `patience` for its dialog.

@@ -92,6 +92,7 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     windows.cleanup = {"/bin/sh", "-c", "\"$0\" --kill; exec \"$0\" --wait", server};
     windows.exactDialogUnits = false;
     windows.tolerance = 4.0f / 32768.0f;
+    windows.clipboardCopied = true;
     // Wine's wave-out path holds about a tenth of a second before the sink
     // hears the first sample, and its timers and stops run through more
     // threads, which a loaded machine delays (measured up to 0.22 s with both

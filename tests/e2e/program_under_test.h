@@ -41,6 +41,11 @@ struct ProgramUnderTest {
     // path; a few 16-bit steps where the platform's wave-out path converts to
     // 16 bits with dither.
     float tolerance = 0.0f;
+    // Whether the program pastes from a clipboard of the platform's own,
+    // into which the X clipboard is copied when it changes hands (Wine's, by
+    // its desktop process, in its own time): a paste before that gets what
+    // the clipboard held before.
+    bool clipboardCopied = false;
     // How far a timed tone heard at the sink may be from its duration. The
     // deadline counts from the click and a stop discards what is queued, so
     // a path that takes longer to deliver its first sample is heard shorter.

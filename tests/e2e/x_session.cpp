@@ -105,10 +105,24 @@ class XSession::SelectionOwner {
         return m_owned;
     }
 
+    bool WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] {
+            const auto asked = m_asked.find(std::string(selection));
+            return asked != m_asked.end() && (forText ? asked->second.text : asked->second.targets);
+        });
+    }
+
   private:
     struct Request {
         std::string selection;
         std::string text;
+    };
+    // What clients have asked of a selection since it was last taken.
+    struct Asked {
+        bool targets = false;
+        bool text = false;
     };
 
     void Wake()
@@ -150,8 +164,11 @@ class XSession::SelectionOwner {
         const Atom selection = XInternAtom(m_display, m_request.selection.c_str(), False);
         XSetSelectionOwner(m_display, selection, m_window, CurrentTime);
         m_owned = XGetSelectionOwner(m_display, selection) == m_window;
-        if (m_owned)
+        if (m_owned) {
             m_texts[selection] = m_request.text;
+            m_names[selection] = m_request.selection;
+            m_asked[m_request.selection] = {};
+        }
         m_answered = true;
         m_changed.notify_all();
     }
@@ -185,6 +202,12 @@ class XSession::SelectionOwner {
         }
         XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
         XFlush(m_display);
+        if (reply.property != None) {
+            std::lock_guard lock(m_mutex);
+            Asked& asked = m_asked[m_names[request.selection]];
+            (request.target == m_targets ? asked.targets : asked.text) = true;
+            m_changed.notify_all();
+        }
     }
 
     Display* m_display;
@@ -194,6 +217,7 @@ class XSession::SelectionOwner {
     int m_wake[2] = {-1, -1};
     std::thread m_thread;
     std::map<Atom, std::string> m_texts; // the thread's alone
+    std::map<Atom, std::string> m_names; // the thread's alone
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -201,6 +225,7 @@ class XSession::SelectionOwner {
     Request m_request;
     bool m_answered = true;
     bool m_owned = false;
+    std::map<std::string, Asked> m_asked;
 };
 
 XSession::XSession() = default;
@@ -440,6 +465,11 @@ bool XSession::OwnSelection(std::string_view selection, std::string text)
         m_selections = std::make_unique<SelectionOwner>(display);
     }
     return m_selections->Own(selection, std::move(text));
+}
+
+bool XSession::WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
+{
+    return m_selections && m_selections->WaitUntilAsked(selection, forText, timeout);
 }
 
 void XSession::SendDeleteWindow(Window w)

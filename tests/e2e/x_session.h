@@ -82,6 +82,9 @@ class XSession {
     // of its own, until the session stops or another client takes it.
     // Returns once the selection is ours.
     bool OwnSelection(std::string_view selection, std::string text);
+    // Waits until a client has asked, since the selection was last taken,
+    // for its targets (`forText` false) or for its text.
+    bool WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout);
 
   private:
     class SelectionOwner;

@@ -75,8 +75,8 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
                            // milliseconds of buffer, which its audio thread
                            // misses on a loaded two-core machine: the sink
                            // then hears gaps. With 100 ms, what the Linux
-                           // program asks for, it plays clean with both cores
-                           // busy.
+                           // program asks for, there are fewer, though with
+                           // both cores busy still some (silenceInserted).
                            {"PULSE_LATENCY_MSEC", "100"}};
     const std::string server = (std::filesystem::path(wine).parent_path() / "wineserver").string();
     windows.setup = {// A server that keeps the session between its boot and
@@ -92,6 +92,7 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     windows.cleanup = {"/bin/sh", "-c", "\"$0\" --kill; exec \"$0\" --wait", server};
     windows.exactDialogUnits = false;
     windows.tolerance = 4.0f / 32768.0f;
+    windows.silenceInserted = true;
     windows.clipboardCopied = true;
     // Wine's wave-out path holds about a tenth of a second before the sink
     // hears the first sample, and its timers and stops run through more

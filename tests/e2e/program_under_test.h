@@ -46,6 +46,11 @@ struct ProgramUnderTest {
     // its desktop process, in its own time): a paste before that gets what
     // the clipboard held before.
     bool clipboardCopied = false;
+    // Whether the sound server may hear runs of silence inside a tone, after
+    // which the tone carries on where it stopped: Wine's audio thread runs at
+    // normal priority, and with both cores busy it falls behind the sink
+    // now and then. The samples around them must still be the table's.
+    bool silenceInserted = false;
     // How far a timed tone heard at the sink may be from its duration. The
     // deadline counts from the click and a stop discards what is queued, so
     // a path that takes longer to deliver its first sample is heard shorter.

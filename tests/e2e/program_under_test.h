@@ -46,11 +46,11 @@ struct ProgramUnderTest {
     // its desktop process, in its own time): a paste before that gets what
     // the clipboard held before.
     bool clipboardCopied = false;
-    // Whether the sound server may hear runs of silence inside a tone, after
-    // which the tone carries on where it stopped: Wine's audio thread runs at
-    // normal priority, and with both cores busy it falls behind the sink
-    // now and then. The samples around them must still be the table's.
-    bool silenceInserted = false;
+    // The longest run of silence, in seconds, that the sound server may hear
+    // inside a tone, after which the tone carries on where it stopped; any
+    // longer is a stop. Wine's audio thread runs at normal priority, and with
+    // both cores busy it falls behind the sink now and then.
+    double insertedSilence = 0.0;
     // How far a timed tone heard at the sink may be from its duration. The
     // deadline counts from the click and a stop discards what is queued, so
     // a path that takes longer to deliver its first sample is heard shorter.
@@ -58,6 +58,9 @@ struct ProgramUnderTest {
     // How far the end of a timed tone may be from its deadline, counted from
     // the click; a tenth of a second covers dating the click by sink blocks.
     double deadlineTolerance = 0.1;
+    // How soon after a second timed start the tone is heard again from its
+    // first sample.
+    double restartSeconds = 0.5;
     // Empty where no viewer for the classic help files exists (Linux) and F1
     // ends in the program's own report that help cannot start; otherwise the
     // title of the window in which the platform's viewer reports that no

@@ -66,7 +66,7 @@ ToneSpan FindTone(const std::vector<float>& recording, float tolerance)
 }
 
 std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span, const std::vector<float>& table,
-                             float tolerance, bool silenceInserted)
+                             float tolerance, std::size_t insertedSilence)
 {
     if (!span.found)
         return "no tone in the recording";
@@ -78,19 +78,24 @@ std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan
         if (Matches(recording[i], want, tolerance)) {
             ++i;
             ++k;
-        } else if (silenceInserted && Silent(recording[i], tolerance)) {
-            i = AfterSilence(recording, i, span.end, tolerance);
-        } else {
-            std::ostringstream out;
-            out << "sample " << k << " of the tone is " << recording[i] << ", table has " << want;
-            return out.str();
+            continue;
         }
+        const std::size_t after = AfterSilence(recording, i, span.end, tolerance);
+        if (after > i && after - i <= insertedSilence) {
+            i = after;
+            continue;
+        }
+        std::ostringstream out;
+        out << "sample " << k << " of the tone is " << recording[i] << ", table has " << want;
+        if (after > i)
+            out << ", the first of " << after - i << " samples of silence";
+        return out.str();
     }
     return {};
 }
 
 Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table,
-                    float tolerance, bool silenceInserted, std::size_t notBefore)
+                    float tolerance, std::size_t insertedSilence, std::size_t notBefore)
 {
     // Enough samples to tell the table at one phase from another, bar the
     // phases at which it repeats itself.
@@ -105,7 +110,7 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
             continue;
         }
         const std::size_t next = AfterSilence(recording, cut, whole.end, tolerance);
-        if (!silenceInserted || next == cut)
+        if (next == cut || next - cut > insertedSilence)
             break;
         // Silence after which the second tone starts is the restart, once
         // the second click can have caused it; silence after which the first
@@ -128,7 +133,7 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
 void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
                                        std::size_t firstClick, std::size_t secondClick, double deadlineSeconds,
                                        float tolerance, double deadlineTolerance, double restartSeconds,
-                                       bool silenceInserted)
+                                       std::size_t insertedSilence)
 {
     // How far before its dated click the first tone may stop: the click is
     // dated by the sink's blocks.
@@ -138,9 +143,9 @@ void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std:
     const std::vector<float> table = ExpectedTable(frequency, rate);
     const auto early = static_cast<std::size_t>(kEarlyStop * rate);
     const Restart r =
-        FindRestart(recording, whole, table, tolerance, silenceInserted, secondClick > early ? secondClick - early : 0);
+        FindRestart(recording, whole, table, tolerance, insertedSilence, secondClick > early ? secondClick - early : 0);
     ASSERT_TRUE(r.found) << "the tone never restarted";
-    EXPECT_EQ(CompareWithTable(recording, {true, r.restart, whole.end}, table, tolerance, silenceInserted), "");
+    EXPECT_EQ(CompareWithTable(recording, {true, r.restart, whole.end}, table, tolerance, insertedSilence), "");
 
     const auto seconds = [rate](std::size_t from, std::size_t to) {
         return (static_cast<double>(to) - static_cast<double>(from)) / rate;

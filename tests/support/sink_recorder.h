@@ -30,6 +30,8 @@ class SinkRecorder {
     std::size_t RecordedCount() const;
     // Blocks until the recording holds a non-zero sample or `timeout` ran out.
     bool WaitForSound(std::chrono::milliseconds timeout);
+    // The same for a non-zero sample at `index` or later.
+    bool WaitForSoundFrom(std::size_t index, std::chrono::milliseconds timeout);
     std::vector<float> StopRecording();
 
   protected:

@@ -28,6 +28,8 @@
 #include "resource.h"
 #include "sound_route.h"
 
+#include "recording_check.h"
+
 #include <X11/keysym.h>
 
 #include <sys/stat.h>
@@ -124,10 +126,14 @@ bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder&
 {
     testsupport::ChildProcess app;
     std::string error;
-    const e2e::Window window = e2e::StartCopy(program, x, app, dir, dir + "/stderr", kPatience, &error);
+    e2e::Window window = e2e::kNoWindow;
+    if (e2e::SetUpFor(program, x, dir, dir + "/setup.log", &error))
+        window = e2e::StartCopy(program, x, app, dir, dir + "/stderr", kPatience, &error);
     e2e::DialogGeometry dialog;
     if (window == e2e::kNoWindow || !(error = dialog.Measure(x, window, program.exactDialogUnits)).empty()) {
         std::fprintf(stderr, "%s: %s\n", program.name.c_str(), error.c_str());
+        app.Kill();
+        e2e::CleanUpAfter(program, dir + "/cleanup.log");
         return false;
     }
     x.Focus(window);

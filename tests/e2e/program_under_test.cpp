@@ -7,6 +7,52 @@
 
 namespace e2e {
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Wine's boot of a session and its desktop took 1 to 5 s with both cores of
+// a two-core machine busy, and its end under a second; a minute is room for
+// a machine many times slower. wineserver --kill itself gives a server
+// 10.5 s to end before it sends SIGKILL.
+constexpr auto kSetUpPatience = std::chrono::seconds(60);
+constexpr auto kCleanUpPatience = std::chrono::seconds(30);
+
+std::map<std::string, std::string> Environment(const ProgramUnderTest& program, XSession& x, const std::string& dir)
+{
+    std::map<std::string, std::string> environment{{"DISPLAY", x.DisplayName()},
+                                                   {"QT_QPA_PLATFORM", "xcb"},
+                                                   {"WAYLAND_DISPLAY", ""},
+                                                   {"XDG_RUNTIME_DIR", dir + "/run"},
+                                                   // Nothing to reach: with a display and no bus, the
+                                                   // D-Bus library would launch a bus that outlives us.
+                                                   {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus"}};
+    for (const auto& [name, value] : program.environment)
+        environment[name] = value;
+    return environment;
+}
+
+// Runs `command` to its end, its standard error into `logPath`; false, with
+// *error set, unless it exits with status 0 within `patience`.
+bool Run(const std::vector<std::string>& command, const std::map<std::string, std::string>& environment,
+         const std::string& logPath, std::chrono::milliseconds patience, std::string* error)
+{
+    testsupport::ChildProcess process;
+    if (!process.Start(command, testsupport::Environment(environment), logPath, error))
+        return false;
+    const auto status = process.WaitForExit(patience);
+    if (status && *status == 0)
+        return true;
+    std::string line;
+    for (const auto& word : command)
+        line += (line.empty() ? "" : " ") + word;
+    *error = line + ": " + (status ? testsupport::DescribeStatus(*status) : "did not end in time") + "; standard error:\n" +
+             process.Output();
+    return false;
+}
+
+} // namespace
+
 std::vector<ProgramUnderTest> LinuxProgram()
 {
     ProgramUnderTest program;
@@ -32,55 +78,81 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
                            // milliseconds of buffer, which its audio thread
                            // misses on a loaded two-core machine: the sink
                            // then hears gaps. With 100 ms, what the Linux
-                           // program asks for, it plays clean with both cores
-                           // busy.
+                           // program asks for, there are fewer, though with
+                           // both cores busy still some (insertedSilence).
                            {"PULSE_LATENCY_MSEC", "100"}};
-    windows.cleanup = {(std::filesystem::path(wine).parent_path() / "wineserver").string(), "--kill"};
+    const std::string server = (std::filesystem::path(wine).parent_path() / "wineserver").string();
+    windows.setup = {// A server that keeps the session between its boot and
+                     // the copies (Debian's ends as soon as its last program
+                     // has); should this test program die, it goes by itself
+                     // a minute after the last copy.
+                     {server, "--persistent=60"},
+                     // Boots the session and asks for its desktop, which
+                     // starts Wine's desktop process and waits until that is
+                     // ready.
+                     {wine, "rundll32.exe", "user32.dll,GetDesktopWindow"}};
+    // Ends the session, if one is left, and waits until its server has gone.
+    windows.cleanup = {"/bin/sh", "-c", "\"$0\" --kill; exec \"$0\" --wait", server};
     windows.exactDialogUnits = false;
     windows.tolerance = 4.0f / 32768.0f;
-    // Wine's wave-out path, its timers and its stops run through more
-    // threads than the Linux program's, which a loaded machine delays: with
-    // both cores busy, timed tones were seen up to a few tenths of a second
-    // off. A restarted deadline would still be a second late.
-    windows.durationTolerance = 0.25;
-    windows.deadlineTolerance = 0.35;
+    windows.clipboardCopied = true;
+    // Measured at 30 to 200 ms with the machine four to five times
+    // oversubscribed (a load of 8 to 10 on two cores).
+    windows.insertedSilence = 0.4;
+    // Wine's timers, stops and restarts run through more threads than the
+    // Linux program's, which a loaded machine delays. With the machine five
+    // times oversubscribed, timed tones of 2 s were heard up to 0.2 s off,
+    // and a silence up to 0.2 s at the stop shortens them further; deadlines
+    // ended up to 0.45 s late, restarts were heard up to 0.68 s after the
+    // click. A tone of the wrong duration, or a restarted deadline, would
+    // still be a second off.
+    windows.durationTolerance = 0.45;
+    windows.deadlineTolerance = 0.5;
+    windows.restartSeconds = 1.0;
     // Wine's winhlp32 starts and asks where the missing file is, titled so.
     windows.helpViewerTitle = "ERROR";
     return {windows};
 }
 
+bool SetUpFor(const ProgramUnderTest& program, XSession& x, const std::string& dir, const std::string& logPath,
+              std::string* error)
+{
+    const auto environment = Environment(program, x, dir);
+    for (const auto& command : program.setup)
+        if (!Run(command, environment, logPath, kSetUpPatience, error))
+            return false;
+    return true;
+}
+
 Window StartCopy(const ProgramUnderTest& program, XSession& x, testsupport::ChildProcess& app, const std::string& dir,
                  const std::string& stderrPath, std::chrono::milliseconds patience, std::string* error)
 {
-    std::map<std::string, std::string> environment{{"DISPLAY", x.DisplayName()},
-                                                   {"QT_QPA_PLATFORM", "xcb"},
-                                                   {"WAYLAND_DISPLAY", ""},
-                                                   {"XDG_RUNTIME_DIR", dir + "/run"},
-                                                   // Nothing to reach: with a display and no bus, the
-                                                   // D-Bus library would launch a bus that outlives us.
-                                                   {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus"}};
-    for (const auto& [name, value] : program.environment)
-        environment[name] = value;
     // Qt insists on a private runtime directory and complains about any other.
     mkdir((dir + "/run").c_str(), 0700);
-    if (!app.Start(program.command, testsupport::Environment(environment), stderrPath, error))
+    if (!app.Start(program.command, testsupport::Environment(Environment(program, x, dir)), stderrPath, error))
         return kNoWindow;
     const pid_t pid = app.Pid();
-    const Window window = x.WaitForWindow(
-        [&](Window w) { return x.Pid(w) == pid && x.Title(w).find("虚拟仪器") != std::string::npos; }, patience);
-    if (window == kNoWindow)
-        *error = "no window appeared; standard error:\n" + app.Output();
-    return window;
+    const auto isDialog = [&](Window w) { return x.Pid(w) == pid && x.Title(w).find("虚拟仪器") != std::string::npos; };
+    // A copy that ends without a window says so at once: tonegen.exe whose
+    // Wine desktop never became ready ends with status 0 and nothing on
+    // standard error.
+    const auto deadline = Clock::now() + patience;
+    Window window = kNoWindow;
+    while (window == kNoWindow && app.Running() && Clock::now() < deadline)
+        window = x.WaitForWindow(isDialog, std::chrono::milliseconds(100));
+    if (window != kNoWindow)
+        return window;
+    const auto status = app.WaitForExit(std::chrono::milliseconds(0));
+    *error = (status ? "the program " + testsupport::DescribeStatus(*status) + " before its window appeared"
+                     : std::string("no window appeared")) +
+             "; standard error:\n" + app.Output();
+    return kNoWindow;
 }
 
 bool CleanUpAfter(const ProgramUnderTest& program, const std::string& logPath)
 {
-    if (program.cleanup.empty())
-        return true;
-    testsupport::ChildProcess cleanup;
-    if (!cleanup.Start(program.cleanup, testsupport::Environment(), logPath))
-        return false;
-    return cleanup.Ending(std::chrono::seconds(10)) == "exited with status 0";
+    std::string error;
+    return program.cleanup.empty() || Run(program.cleanup, program.environment, logPath, kCleanUpPatience, &error);
 }
 
 } // namespace e2e

@@ -13,8 +13,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace e2e {
 
@@ -49,6 +53,171 @@ std::string Property(Display* d, Window w, const char* name)
 
 } // namespace
 
+// Its own connection, used by its own thread only: Xlib connections are not
+// to be shared between threads, and the thread must answer requests while
+// the test waits for something else.
+class XSession::SelectionOwner {
+  public:
+    explicit SelectionOwner(Display* display) : m_display(display)
+    {
+        m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        m_targets = XInternAtom(m_display, "TARGETS", False);
+        m_utf8 = XInternAtom(m_display, "UTF8_STRING", False);
+        XSync(m_display, False);
+        if (pipe2(m_wake, O_CLOEXEC) == 0)
+            m_thread = std::thread([this] { Run(); });
+    }
+
+    ~SelectionOwner()
+    {
+        if (m_thread.joinable()) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_stop = true;
+            }
+            Wake();
+            m_thread.join();
+            close(m_wake[0]);
+            close(m_wake[1]);
+        }
+        XCloseDisplay(m_display);
+    }
+
+    bool Own(std::string_view selection, std::string text)
+    {
+        if (!m_thread.joinable())
+            return false;
+        std::unique_lock lock(m_mutex);
+        m_request = {std::string(selection), std::move(text)};
+        m_answered = false;
+        Wake();
+        m_changed.wait(lock, [this] { return m_answered; });
+        return m_owned;
+    }
+
+    bool WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] {
+            const auto asked = m_asked.find(std::string(selection));
+            return asked != m_asked.end() && (forText ? asked->second.text : asked->second.targets);
+        });
+    }
+
+  private:
+    struct Request {
+        std::string selection;
+        std::string text;
+    };
+    // What clients have asked of a selection since it was last taken.
+    struct Asked {
+        bool targets = false;
+        bool text = false;
+    };
+
+    void Wake()
+    {
+        const char byte = 0;
+        [[maybe_unused]] const ssize_t n = write(m_wake[1], &byte, 1);
+    }
+
+    void Run()
+    {
+        for (;;) {
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_stop)
+                    return;
+                if (!m_answered)
+                    TakeRequested();
+            }
+            while (XPending(m_display) > 0) {
+                XEvent event;
+                XNextEvent(m_display, &event);
+                if (event.type == SelectionRequest)
+                    Serve(event.xselectionrequest);
+                else if (event.type == SelectionClear)
+                    m_texts.erase(event.xselectionclear.selection);
+            }
+            pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+            poll(fds, 2, 100);
+            if (fds[1].revents & POLLIN) {
+                char drain[16];
+                [[maybe_unused]] const ssize_t n = read(m_wake[0], drain, sizeof drain);
+            }
+        }
+    }
+
+    // With the lock held.
+    void TakeRequested()
+    {
+        const Atom selection = XInternAtom(m_display, m_request.selection.c_str(), False);
+        XSetSelectionOwner(m_display, selection, m_window, CurrentTime);
+        m_owned = XGetSelectionOwner(m_display, selection) == m_window;
+        if (m_owned) {
+            m_texts[selection] = m_request.text;
+            m_names[selection] = m_request.selection;
+            m_asked[m_request.selection] = {};
+        }
+        m_answered = true;
+        m_changed.notify_all();
+    }
+
+    void Serve(const XSelectionRequestEvent& request)
+    {
+        XSelectionEvent reply{};
+        reply.type = SelectionNotify;
+        reply.requestor = request.requestor;
+        reply.selection = request.selection;
+        reply.target = request.target;
+        reply.time = request.time;
+        // Clients from before the property was required name none.
+        const Atom property = request.property != None ? request.property : request.target;
+        const auto text = m_texts.find(request.selection);
+        if (text == m_texts.end()) {
+            reply.property = None;
+        } else if (request.target == m_targets) {
+            const Atom targets[] = {m_targets, m_utf8, XA_STRING};
+            XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(targets), 3);
+            reply.property = property;
+        } else if (request.target == m_utf8 || request.target == XA_STRING) {
+            // The texts are ASCII, which both encodings spell alike.
+            XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(text->second.data()),
+                            static_cast<int>(text->second.size()));
+            reply.property = property;
+        } else {
+            reply.property = None;
+        }
+        XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+        XFlush(m_display);
+        if (reply.property != None) {
+            std::lock_guard lock(m_mutex);
+            Asked& asked = m_asked[m_names[request.selection]];
+            (request.target == m_targets ? asked.targets : asked.text) = true;
+            m_changed.notify_all();
+        }
+    }
+
+    Display* m_display;
+    Window m_window = None;
+    Atom m_targets = None;
+    Atom m_utf8 = None;
+    int m_wake[2] = {-1, -1};
+    std::thread m_thread;
+    std::map<Atom, std::string> m_texts; // the thread's alone
+    std::map<Atom, std::string> m_names; // the thread's alone
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_stop = false;
+    Request m_request;
+    bool m_answered = true;
+    bool m_owned = false;
+    std::map<std::string, Asked> m_asked;
+};
+
 XSession::XSession() = default;
 
 XSession::~XSession()
@@ -58,7 +227,6 @@ XSession::~XSession()
 
 bool XSession::Start(const std::string& logPath, std::string* error)
 {
-    m_dir = logPath.substr(0, logPath.rfind('/'));
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         *error = std::string("pipe2: ") + std::strerror(errno);
@@ -103,7 +271,7 @@ bool XSession::Start(const std::string& logPath, std::string* error)
 void XSession::Stop()
 {
     // Before the server goes: Xlib ends the process when a connection breaks.
-    m_selections.clear();
+    m_selections.reset();
     if (m_display != nullptr) {
         XCloseDisplay(m_display);
         m_display = nullptr;
@@ -227,27 +395,20 @@ void XSession::Type(std::string_view text)
         Key(static_cast<unsigned char>(c));
 }
 
-bool XSession::OwnSelection(const std::string& selection, const std::string& text)
+bool XSession::OwnSelection(std::string_view selection, std::string text)
 {
-    const std::string file = m_dir + "/selection-" + selection;
-    std::ofstream(file) << text;
-    const Atom atom = XInternAtom(m_display, selection.c_str(), False);
-    testsupport::ChildProcess& owner = m_selections[selection];
-    // Its predecessor goes first, so that whoever holds the selection after
-    // it is the new one.
-    owner.Kill();
-    XSync(m_display, False);
-    const Window before = XGetSelectionOwner(m_display, atom);
-    // -quiet keeps it in the foreground, where it dies with us.
-    if (!owner.Start({"xclip", "-quiet", "-selection", selection, "-in", file},
-                     testsupport::Environment({{"DISPLAY", m_displayName}}), file + ".log"))
-        return false;
-    return testsupport::WaitUntil(
-        [&] {
-            const Window now = XGetSelectionOwner(m_display, atom);
-            return now != None && now != before;
-        },
-        std::chrono::seconds(10));
+    if (!m_selections) {
+        Display* display = XOpenDisplay(m_displayName.c_str());
+        if (display == nullptr)
+            return false;
+        m_selections = std::make_unique<SelectionOwner>(display);
+    }
+    return m_selections->Own(selection, std::move(text));
+}
+
+bool XSession::WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
+{
+    return m_selections && m_selections->WaitUntilAsked(selection, forText, timeout);
 }
 
 void XSession::SendDeleteWindow(Window w)

@@ -7,7 +7,7 @@
 // No window manager runs, so nothing moves windows or hands out focus:
 // where a window appears is where the program put it, and Focus() does the
 // one thing a window manager would have done for us. Nor does a clipboard
-// manager: the session has xclip hold a selection (the clipboard, or the
+// manager: the session itself can hold a selection (the clipboard, or the
 // primary selection a middle click pastes) for the program to paste from.
 
 #include "child_process.h"
@@ -17,6 +17,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -80,16 +81,21 @@ class XSession {
     // What a window manager sends when the user clicks the close box.
     void SendDeleteWindow(Window w);
 
-    // Has the selection `selection` ("CLIPBOARD", "PRIMARY") hold `text`:
-    // xclip takes it and serves it to whoever asks, until the session stops
-    // or another client takes it. Returns once xclip holds it.
-    bool OwnSelection(const std::string& selection, const std::string& text);
+    // Takes the selection `selection` ("CLIPBOARD", "PRIMARY") with `text`,
+    // and serves it as UTF8_STRING or STRING to whoever asks, from a thread
+    // of its own, until the session stops or another client takes it.
+    // Returns once the selection is ours.
+    bool OwnSelection(std::string_view selection, std::string text);
+    // Waits until a client has asked, since the selection was last taken,
+    // for its targets (`forText` false) or for its text.
+    bool WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout);
 
   private:
+    class SelectionOwner;
+
     void KeyEvent(unsigned long keysym, bool down);
 
-    std::map<std::string, testsupport::ChildProcess> m_selections;
-    std::string m_dir;
+    std::unique_ptr<SelectionOwner> m_selections;
     testsupport::ChildProcess m_xvfb;
     _XDisplay* m_display = nullptr;
     std::string m_displayName;

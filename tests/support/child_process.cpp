@@ -141,13 +141,16 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds timeout)
 std::string ChildProcess::Ending(std::chrono::milliseconds timeout)
 {
     const auto status = WaitForExit(timeout);
-    if (!status)
-        return "still running";
-    if (WIFEXITED(*status))
-        return "exited with status " + std::to_string(WEXITSTATUS(*status));
-    if (WIFSIGNALED(*status))
-        return "killed by signal " + std::to_string(WTERMSIG(*status)) + " (" + strsignal(WTERMSIG(*status)) + ")";
-    return "ended with wait status " + std::to_string(*status);
+    return status ? DescribeStatus(*status) : "still running";
+}
+
+std::string DescribeStatus(int status)
+{
+    if (WIFEXITED(status))
+        return "exited with status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "killed by signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+    return "ended with wait status " + std::to_string(status);
 }
 
 int ChildProcess::Wait()

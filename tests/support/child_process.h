@@ -61,6 +61,10 @@ class ChildProcess {
     std::string m_outPath;
 };
 
+// A wait status in words: "exited with status 0", "killed by signal 11
+// (Segmentation fault)".
+std::string DescribeStatus(int status);
+
 // User plus system time.
 double CpuSeconds(const rusage& usage);
 // This process's own, so far.

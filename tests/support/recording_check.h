@@ -31,14 +31,18 @@ struct ToneSpan {
 ToneSpan FindTone(const std::vector<float>& recording, float tolerance = 0.0f);
 
 // Empty when recording[span.begin .. span.end) is the table played cyclically
-// from index 0; otherwise the first difference.
+// from index 0; otherwise the first difference. Runs of silence where the
+// table has none, up to `insertedSilence` samples long, are passed over, the
+// table carrying on after each where it stopped: what a sound server plays
+// when its client falls behind, as Wine's audio thread does on a loaded
+// machine.
 std::string CompareWithTable(const std::vector<float>& recording, const ToneSpan& span, const std::vector<float>& table,
-                             float tolerance = 0.0f);
+                             float tolerance = 0.0f, std::size_t insertedSilence = 0);
 
 // CompareWithTable on the one tone in the recording, against the table of
 // `frequency` at `rate`.
 std::string ToneMismatch(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
-                         float tolerance = 0.0f);
+                         float tolerance = 0.0f, std::size_t insertedSilence = 0);
 
 // Two tones in a row: the first, cut where a sample stops continuing it, and
 // after the silence of the restart the second from table sample 0.
@@ -47,17 +51,21 @@ struct Restart {
     std::size_t cut = 0;     // first sample that does not continue the first tone
     std::size_t restart = 0; // the second tone's sample 0
 };
+// Silence after which the first tone carries on is passed over as
+// CompareWithTable does, unless it lies at or after `notBefore` and the
+// second tone starts after it.
 Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, const std::vector<float>& table,
-                    float tolerance = 0.0f);
+                    float tolerance = 0.0f, std::size_t insertedSilence = 0, std::size_t notBefore = 0);
 
 // Checks a recording of two timed starts of `frequency` at `rate`, whose
 // clicks were dated on the sink's timeline: the second click restarted the
 // tone from sample 0 within `restartSeconds` of the click, and the tone ended
 // `deadlineSeconds` after the first click (within `deadlineTolerance`: a
-// tenth of a second covers dating clicks by sink blocks).
+// tenth of a second covers dating clicks by sink blocks). `insertedSilence`
+// as for CompareWithTable.
 void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,
                                        std::size_t firstClick, std::size_t secondClick, double deadlineSeconds,
                                        float tolerance = 0.0f, double deadlineTolerance = 0.1,
-                                       double restartSeconds = 0.5);
+                                       double restartSeconds = 0.5, std::size_t insertedSilence = 0);
 
 } // namespace testsupport

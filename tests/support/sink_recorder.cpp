@@ -214,6 +214,17 @@ bool SinkRecorder::WaitForSound(std::chrono::milliseconds timeout)
     return recorded_cv_.wait_for(lock, timeout, [&] { return heard_; });
 }
 
+bool SinkRecorder::WaitForSoundFrom(std::size_t index, std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(mu_);
+    return recorded_cv_.wait_for(lock, timeout, [&] {
+        for (; index < recorded_.size(); ++index)
+            if (recorded_[index] != 0.0f)
+                return true;
+        return false;
+    });
+}
+
 std::size_t SinkRecorder::RecordedCount() const
 {
     std::lock_guard<std::mutex> lock(mu_);

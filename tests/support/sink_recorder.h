@@ -32,6 +32,8 @@ class SinkRecorder {
     std::size_t RecordedCount() const;
     // Blocks until the recording holds a non-zero sample or `timeout` ran out.
     bool WaitForSound(std::chrono::milliseconds timeout);
+    // The same for a non-zero sample at `index` or later.
+    bool WaitForSoundFrom(std::size_t index, std::chrono::milliseconds timeout);
     std::vector<float> StopRecording();
 
     // Why the stack did not come up, or what last went wrong with it.

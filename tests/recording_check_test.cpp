@@ -1,0 +1,105 @@
+#include "expected_table.h"
+#include "recording_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace {
+
+using testsupport::CompareWithTable;
+using testsupport::ExpectedTable;
+using testsupport::FindRestart;
+using testsupport::FindTone;
+
+// A few 16-bit steps, as for a path that converts to 16 bits.
+constexpr float kTolerance = 4.0f / 32768.0f;
+constexpr std::size_t kLead = 100; // silence before the tone
+
+// Recordings made of pieces: `n` samples of the table from `from`, or
+// `n` samples of silence.
+class Recording {
+  public:
+    explicit Recording(const std::vector<float>& table) : m_table(table), m_samples(kLead, 0.0f) {}
+    Recording& Tone(std::size_t from, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            m_samples.push_back(m_table[(from + i) % m_table.size()]);
+        return *this;
+    }
+    Recording& Silence(std::size_t n)
+    {
+        m_samples.insert(m_samples.end(), n, 0.0f);
+        return *this;
+    }
+    const std::vector<float>& Samples() const { return m_samples; }
+
+  private:
+    const std::vector<float>& m_table;
+    std::vector<float> m_samples;
+};
+
+std::string Compare(const Recording& r, const std::vector<float>& table, std::size_t insertedSilence)
+{
+    return CompareWithTable(r.Samples(), FindTone(r.Samples(), kTolerance), table, kTolerance, insertedSilence);
+}
+
+TEST(RecordingCheck, SilenceInsertedIntoATonePassesUpToTheLongestAllowed)
+{
+    const auto table = ExpectedTable(1000, 22050);
+    Recording r(table);
+    r.Tone(0, 3000).Silence(1575).Tone(3000, 5000).Silence(441).Tone(8000, 2000).Silence(300);
+    EXPECT_EQ(Compare(r, table, 1575), "");
+    EXPECT_EQ(Compare(r, table, 1574), "sample 3000 of the tone is 0, table has 0.335317, the first of 1575 samples of "
+                                       "silence");
+    EXPECT_NE(Compare(r, table, 0), "");
+}
+
+TEST(RecordingCheck, SamplesLostOrRepeatedAroundSilenceStillFail)
+{
+    const auto table = ExpectedTable(1000, 22050);
+    Recording lost(table);
+    lost.Tone(0, 3000).Silence(500).Tone(3010, 3000);
+    EXPECT_NE(Compare(lost, table, 22050), "");
+    Recording repeated(table);
+    repeated.Tone(0, 3000).Silence(500).Tone(2990, 3000);
+    EXPECT_NE(Compare(repeated, table, 22050), "");
+}
+
+TEST(RecordingCheck, SilenceInsertedBeforeTheTablesOwnZeroPasses)
+{
+    // At 1000 Hz and 8000 Hz every fourth sample of the table is a zero, so
+    // the silence runs on into the tone's own.
+    const auto table = ExpectedTable(1000, 8000);
+    Recording r(table);
+    r.Tone(0, 404).Silence(200).Tone(404, 1000);
+    EXPECT_EQ(Compare(r, table, 201), "");
+    EXPECT_EQ(Compare(r, table, 0).substr(0, 11), "sample 405 ");
+}
+
+TEST(RecordingCheck, RestartIsFoundPastSilenceInsertedBeforeAndAfterIt)
+{
+    // 997 Hz, whose samples do not repeat within the second: the first tone
+    // going on after silence cannot look like the second starting.
+    const auto table = ExpectedTable(997, 22050);
+    Recording r(table);
+    r.Tone(0, 5000).Silence(800).Tone(5000, 10000).Silence(2000).Tone(0, 7000).Silence(600).Tone(7000, 4000);
+    const auto& samples = r.Samples();
+    const auto whole = FindTone(samples, kTolerance);
+    const std::size_t cut = kLead + 5000 + 800 + 10000;
+    // Early enough that the first silence could have been the restart.
+    const std::size_t click = kLead + 2000;
+
+    const auto allowed = FindRestart(samples, whole, table, kTolerance, 1000, click);
+    ASSERT_TRUE(allowed.found);
+    EXPECT_EQ(allowed.cut, cut);
+    EXPECT_EQ(allowed.restart, cut + 2000);
+    EXPECT_EQ(CompareWithTable(samples, {true, allowed.restart, whole.end}, table, kTolerance, 1000), "");
+
+    const auto strict = FindRestart(samples, whole, table, kTolerance);
+    ASSERT_TRUE(strict.found);
+    EXPECT_EQ(strict.cut, kLead + 5000) << "without it, the first silence is the cut";
+}
+
+} // namespace

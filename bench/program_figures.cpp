@@ -156,11 +156,7 @@ bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder&
     sink.StopRecording();
 
     for (std::size_t i = 0; heard && i < std::size(kTimedSeconds); ++i) {
-        // The duration field, everything selected, the new value typed over it.
-        x.Click(dialog.Centre(IDC_DURATION));
-        x.Key(XK_Home);
-        x.Key(XK_End, {XK_Shift_L});
-        x.Type(std::to_string(kTimedSeconds[i]));
+        e2e::Retype(x, dialog, IDC_DURATION, std::to_string(kTimedSeconds[i]));
         std::this_thread::sleep_for(300ms);
         sink.StartRecording();
         x.Click(dialog.Centre(IDC_START_TIMED));

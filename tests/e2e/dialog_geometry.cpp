@@ -2,6 +2,8 @@
 
 #include "tonegen_dialog.h"
 
+#include <X11/keysym.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -32,6 +34,22 @@ Point DialogGeometry::Centre(int id) const
         return m_origin;
     return {m_origin.x + static_cast<int>(std::lround((item->x + item->cx / 2.0) * m_unitX)),
             m_origin.y + static_cast<int>(std::lround((item->y + item->cy / 2.0) * m_unitY))};
+}
+
+void SelectField(XSession& x, const DialogGeometry& dialog, int id)
+{
+    x.Click(dialog.Centre(id));
+    x.Key(XK_Home);
+    x.Key(XK_End, {XK_Shift_L});
+}
+
+void Retype(XSession& x, const DialogGeometry& dialog, int id, std::string_view text)
+{
+    SelectField(x, dialog, id);
+    if (text.empty())
+        x.Key(XK_BackSpace);
+    else
+        x.Type(text);
 }
 
 } // namespace e2e

@@ -7,6 +7,7 @@
 #include "x_session.h"
 
 #include <string>
+#include <string_view>
 
 namespace e2e {
 
@@ -25,5 +26,12 @@ class DialogGeometry {
     double m_unitX = 2.0;
     double m_unitY = 2.0;
 };
+
+// Into field `id`, all its text selected. The classic edit control knows no
+// Ctrl+A; Home and Shift+End both do.
+void SelectField(XSession& x, const DialogGeometry& dialog, int id);
+
+// Field `id`'s text replaced by typing `text` over it.
+void Retype(XSession& x, const DialogGeometry& dialog, int id, std::string_view text);
 
 } // namespace e2e

@@ -97,24 +97,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
         return static_cast<std::size_t>(Under().insertedSilence * rate);
     }
 
-    // Into the field and all its text selected. The classic edit control
-    // knows no Ctrl+A; Home and Shift+End both do.
-    void SelectField(int id)
-    {
-        Click(id);
-        m_x.Key(XK_Home);
-        m_x.Key(XK_End, {XK_Shift_L});
-    }
-
-    // The field's text replaced by typing `text` over it.
-    void Retype(int id, std::string_view text)
-    {
-        SelectField(id);
-        if (text.empty())
-            m_x.Key(XK_BackSpace);
-        else
-            m_x.Type(text);
-    }
+    void Retype(int id, std::string_view text) { e2e::Retype(m_x, m_dialog, id, text); }
 
     // Into the field, everything selected, then Ctrl+V, the clipboard
     // holding `text`, until the program has asked for the text. A copied
@@ -133,7 +116,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
             if (Under().clipboardCopied) {
                 ASSERT_TRUE(m_x.WaitUntilAsked("CLIPBOARD", false, kPatience)) << "the clipboard was never copied";
             }
-            SelectField(id);
+            e2e::SelectField(m_x, m_dialog, id);
             m_x.Key(XK_v, {XK_Control_L});
             asked = m_x.WaitUntilAsked("CLIPBOARD", true, 2s);
         }
@@ -364,12 +347,9 @@ TEST_P(Program, TimedTonesSoundForTheirDuration)
             ASSERT_NO_FATAL_FAILURE(Launch(kRate));
             Click(IDC_RATE_96000);
             Retype(IDC_DURATION, std::to_string(seconds));
-            m_server.StartRecording();
-            Click(IDC_START_TIMED);
-            ASSERT_TRUE(m_server.WaitForSound(kPatience)) << "the timed start played nothing";
-            ASSERT_TRUE(m_server.WaitForRecorded(m_server.RecordedCount() + (seconds + 1) * kRate, kPatience));
-            const auto span = testsupport::FindTone(m_server.StopRecording(), Tolerance());
-            ASSERT_TRUE(span.found);
+            const auto span = testsupport::FindTone(Hear([&] { Click(IDC_START_TIMED); }, seconds + 1, false),
+                                                    Tolerance());
+            ASSERT_TRUE(span.found) << "the timed start played nothing";
             heard.push_back(static_cast<double>(span.end - span.begin) / kRate);
         }
         EXPECT_NEAR(heard.back(), seconds, kTolerance) << "heard for " << ::testing::PrintToString(heard) << " s";

@@ -3,7 +3,7 @@
 
 Usage: analyse_tone.py [--header] FILE RATE FREQUENCY [FILE RATE FREQUENCY ...]
 
-Each FILE is raw float32 mono (native byte order), as bench_record_tone writes
+Each FILE is raw float32 mono (native byte order), as bench_soak writes
 it: a whole number of seconds starting at the table's sample 0. For each one
 prints a line with
 

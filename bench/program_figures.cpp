@@ -22,8 +22,8 @@
 // and WINEPREFIX name it, and the player when TONEGEN_WAVEOUT_PLAYER does;
 // bench/run-all sets them when build-windows has them.
 
-#include "child_run.h"
 #include "dialog_geometry.h"
+#include "median.h"
 #include "program_under_test.h"
 #include "resource.h"
 #include "sound_route.h"
@@ -200,11 +200,6 @@ bool RunPlayer(const e2e::ProgramUnderTest& windows, const std::string& player, 
     return heard;
 }
 
-template <typename F> double Median(const std::vector<Run>& runs, F field)
-{
-    return bench::Median(runs, field, [](const Run&) { return true; });
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -250,6 +245,7 @@ int main(int argc, char** argv)
     for (const auto& program : programs) {
         const bool underWine = !program.cleanup.empty();
         std::vector<Run> results;
+        const auto median = [&results](auto field) { return bench::Median(results, field); };
         for (int i = 0; i < runs; ++i) {
             Run run;
             if (!RunProgram(program, route.Sink(), rate, x, dir, run) ||
@@ -264,20 +260,20 @@ int main(int argc, char** argv)
             results.push_back(run);
         }
         std::printf("%-8s %14.1f %14.2f %14.2f %14.4f %14.4f   median\n", program.name.c_str(),
-                    Median(results, [](const Run& r) { return r.clickToSoundMs; }),
-                    Median(results, [](const Run& r) { return r.cpu.process * 1000; }),
-                    Median(results, [](const Run& r) { return r.cpu.server * 1000; }),
-                    Median(results, [](const Run& r) { return r.timedSeconds[0]; }),
-                    Median(results, [](const Run& r) { return r.timedSeconds[1]; }));
+                    median([](const Run& r) { return r.clickToSoundMs; }),
+                    median([](const Run& r) { return r.cpu.process * 1000; }),
+                    median([](const Run& r) { return r.cpu.server * 1000; }),
+                    median([](const Run& r) { return r.timedSeconds[0]; }),
+                    median([](const Run& r) { return r.timedSeconds[1]; }));
         if (underWine && player != nullptr) {
-            const double ours = Median(results, [](const Run& r) { return r.cpu.process; });
-            const double theirs = Median(results, [](const Run& r) { return r.playerCpu.process; });
+            const double ours = median([](const Run& r) { return r.cpu.process; });
+            const double theirs = median([](const Run& r) { return r.playerCpu.process; });
             std::printf("%-8s %14s %14.2f %14.2f   (wave-out player; tonegen.exe / player: %.2fx, with the server "
                         "%.2fx)\n",
                         "waveout", "", theirs * 1000,
-                        Median(results, [](const Run& r) { return r.playerCpu.server * 1000; }), ours / theirs,
-                        Median(results, [](const Run& r) { return r.cpu.process + r.cpu.server; }) /
-                            Median(results, [](const Run& r) { return r.playerCpu.process + r.playerCpu.server; }));
+                        median([](const Run& r) { return r.playerCpu.server * 1000; }), ours / theirs,
+                        median([](const Run& r) { return r.cpu.process + r.cpu.server; }) /
+                            median([](const Run& r) { return r.playerCpu.process + r.playerCpu.server; }));
         }
         std::fflush(stdout);
     }

@@ -57,26 +57,17 @@ bool Continues(const std::vector<float>& recording, std::size_t i, std::size_t e
 
 ToneSpan FindTone(const std::vector<float>& recording, float tolerance)
 {
-    ToneSpan span;
-    std::size_t first = 0;
-    while (first < recording.size() && Silent(recording[first], tolerance))
-        ++first;
+    const std::size_t first = AfterSilence(recording, 0, recording.size(), tolerance);
     if (first == recording.size())
-        return span;
+        return {};
     std::size_t last = recording.size();
-    while (last > first && Silent(recording[last - 1], tolerance))
+    while (Silent(recording[last - 1], tolerance))
         --last;
-    span.found = true;
-    span.begin = first > 0 ? first - 1 : 0;
-    span.end = last;
-    std::size_t silent = 0;
+    ToneSpan span{true, first > 0 ? first - 1 : 0, last, 0};
     for (std::size_t i = first; i < last; ++i) {
-        if (Silent(recording[i], tolerance)) {
-            ++silent;
-            continue;
-        }
-        span.gaps += silent >= kGapSamples;
-        silent = 0;
+        const std::size_t after = AfterSilence(recording, i, last, tolerance);
+        span.gaps += after - i >= kGapSamples;
+        i = after;
     }
     return span;
 }
@@ -123,7 +114,6 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
     // Enough samples to tell the table at one phase from another, bar the
     // phases at which it repeats itself.
     constexpr std::size_t kConfirm = 64;
-    Restart r;
     std::size_t cut = whole.begin;
     std::size_t k = 0;
     while (cut < whole.end) {
@@ -145,12 +135,8 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
         cut = next;
     }
     if (cut >= whole.end)
-        return r;
-    const std::size_t next = AfterSilence(recording, cut, whole.end, tolerance);
-    r.found = true;
-    r.cut = cut;
-    r.restart = next - 1;
-    return r;
+        return {};
+    return {true, cut, AfterSilence(recording, cut, whole.end, tolerance) - 1};
 }
 
 TableFollow FollowTable(const std::vector<float>& rec, const std::vector<float>& table)
@@ -158,8 +144,7 @@ TableFollow FollowTable(const std::vector<float>& rec, const std::vector<float>&
     // Long enough that a phase found through one sample is the phase, not a
     // near twin of it.
     constexpr std::size_t kConfirm = 32;
-    TableFollow f;
-    f.tone = FindTone(rec);
+    TableFollow f{FindTone(rec), 0, {}};
     if (!f.tone.found || table.empty())
         return f;
     const std::size_t n = table.size();
@@ -176,14 +161,10 @@ TableFollow FollowTable(const std::vector<float>& rec, const std::vector<float>&
         return it != hi;
     };
 
-    f.startsAtZero = Matches(rec[f.tone.begin], table[0], 0.0f);
+    // From the table's sample 0 on the tone's first sample: a tone that
+    // starts anywhere else departs from the table there.
     std::size_t i = f.tone.begin;
     std::size_t k = 0;
-    if (!f.startsAtZero) {
-        // Taken to start at table sample 1, on its first non-zero sample.
-        i += rec[i] == 0.0f;
-        k = 1 % n;
-    }
     while (i < end) {
         if (Matches(rec[i], table[k], 0.0f)) {
             ++f.matched;
@@ -203,14 +184,13 @@ TableFollow FollowTable(const std::vector<float>& rec, const std::vector<float>&
             const std::size_t d = (phase + n - k) % n;
             f.events.push_back(d <= n / 2 ? TableEvent{TableEvent::Skip, at, d}
                                           : TableEvent{TableEvent::Repeat, at, n - d});
-            k = phase;
         } else {
             const std::size_t from = i;
             while (i < end && rec[i] != 0.0f && !find(i, phase))
                 ++i;
             f.events.push_back({TableEvent::Foreign, at, i - from});
-            k = phase;
         }
+        k = phase;
     }
     return f;
 }

@@ -87,8 +87,7 @@ struct TableEvent {
 
 struct TableFollow {
     ToneSpan tone;
-    bool startsAtZero = false; // the tone starts with the table's sample 0
-    std::size_t matched = 0;   // samples equal to the table at the expected phase
+    std::size_t matched = 0; // samples equal to the table at the expected phase
     std::vector<TableEvent> events;
 };
 

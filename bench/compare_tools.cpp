@@ -47,6 +47,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,17 +63,14 @@ struct Tool {
     bool stopsItself; // or is sent SIGINT once the sink has heard it for the tone's length
     bool playsTable;  // the generator's table, so its recording can be followed sample for sample
     // "$B/" stands for the folder of this program, "$S" for the tone's seconds, "$R" for the rate.
-    std::vector<std::string> command;
+    const char* command;
 };
 
 const Tool kTools[] = {
-    {"tonegen", true, true, {"$B/bench_play_tone", "$S", "$R"}},
-    {"sox", false, false, {"sox", "-n", "-t", "alsa", "default", "rate", "$R", "synth", "3600", "sine", "1000"}},
-    {"speaker-test",
-     false,
-     false,
-     {"speaker-test", "-D", "default", "-c", "1", "-r", "$R", "-F", "FLOAT_LE", "-t", "sine", "-f", "1000", "-l", "0"}},
-    {"portaudio", true, true, {"$B/bench_plain_portaudio", "$S", "$R"}},
+    {"tonegen", true, true, "$B/bench_play_tone $S $R"},
+    {"sox", false, false, "sox -n -t alsa default rate $R synth 3600 sine 1000"},
+    {"speaker-test", false, false, "speaker-test -D default -c 1 -r $R -F FLOAT_LE -t sine -f 1000 -l 0"},
+    {"portaudio", true, true, "$B/bench_plain_portaudio $S $R"},
 };
 
 struct Run {
@@ -106,11 +104,13 @@ Run RunOnce(bench::SoundRoute& route, const Tool& tool, const std::string& besid
     testsupport::SinkRecorder& sink = route.Sink();
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%g", seconds);
-    std::vector<std::string> command = tool.command;
-    for (auto& arg : command)
-        arg = arg == "$S" ? secondsText : arg == "$R" ? std::to_string(rate) : arg;
-    if (command[0].starts_with("$B"))
-        command[0].replace(0, 2, beside);
+    std::vector<std::string> command;
+    std::istringstream words(tool.command);
+    for (std::string w; words >> w;)
+        command.push_back(w == "$S"              ? secondsText
+                          : w == "$R"            ? std::to_string(rate)
+                          : w.starts_with("$B/") ? beside + w.substr(2)
+                                                 : w);
     testsupport::ChildProcess child;
 
     Run run;

@@ -26,8 +26,6 @@ class OffscreenDialog {
         dlg_.InitOutput();
     }
 
-    CToneGenDlg& Dialog() { return dlg_; }
-
     // StartOutput leaves m_playing false when the stream did not open.
     bool Start()
     {

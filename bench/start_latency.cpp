@@ -65,7 +65,6 @@ int main(int argc, char** argv)
         return 1;
     testsupport::SinkRecorder& server = route.Sink();
     bench::OffscreenDialog dialog(argc, argv, rate, 1000);
-    CToneGenDlg& dlg = dialog.Dialog();
 
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> pause(0, 128);
@@ -75,9 +74,9 @@ int main(int argc, char** argv)
         server.StartRecording();
 
         const auto t0 = Clock::now();
-        dlg.StartOutput();
+        const bool started = dialog.Start();
         const auto tReturn = Clock::now();
-        if (!dlg.m_playing) {
+        if (!started) {
             std::fprintf(stderr, "run %d: StartOutput did not start the stream\n", i + 1);
             server.StopRecording();
             return 1;

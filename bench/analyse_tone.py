@@ -101,9 +101,7 @@ def analyse(path, rate, f):
     if len(x) < rate:
         raise SystemExit(f"{path}: less than one second of samples")
     f_fit, model = sine_fit(x, rate, f)
-    residual = x - model
-    signal = model - model.mean()
-    thdn_fit = db(np.mean(residual**2) / np.mean(signal**2))
+    thdn_fit = db(np.mean((x - model) ** 2) / np.mean((model - model.mean()) ** 2))
     thdn_fft, thd = fft_figures(x, rate, f)
     q16 = np.clip(np.round(x * 32767.0), -32768, 32767) / 32767.0
     thdn_16, _ = fft_figures(q16, rate, f)

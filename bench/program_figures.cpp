@@ -208,14 +208,10 @@ int main(int argc, char** argv)
     if (!route.Start(routeName, rate))
         return 1;
     const std::string dir = route.Dir();
-    // Qt insists on a private runtime directory.
-    if (mkdir((dir + "/run").c_str(), 0700) != 0) {
-        std::perror("runtime directory");
-        return 1;
-    }
     e2e::XSession x;
-    std::string error;
-    if (!x.Start(dir + "/xvfb.log", &error)) {
+    std::string error = "cannot make " + dir + "/run";
+    // Qt insists on a private runtime directory.
+    if (mkdir((dir + "/run").c_str(), 0700) != 0 || !x.Start(dir + "/xvfb.log", &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

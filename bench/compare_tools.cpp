@@ -86,11 +86,6 @@ struct Run {
     long underflows = -1;  // -1 when the tool does not report them
 };
 
-long long NowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-}
-
 // The number printed right after `key` in a child's log; -1 when absent.
 long long LogField(const std::string& log, const char* key)
 {
@@ -117,7 +112,7 @@ Run RunOnce(bench::SoundRoute& route, const Tool& tool, const std::string& besid
     sink.StartRecording();
     // A little silence first, so that every tone starts inside the recording.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const long long launchNs = NowNs();
+    const long long launchNs = bench::MonotonicNs();
     std::string error;
     const std::string logPath = route.Dir() + "/" + tool.name + "-" + secondsText + "-" + std::to_string(index);
     if (!child.Start(command, testsupport::Environment(), logPath, &error)) {
@@ -126,12 +121,12 @@ Run RunOnce(bench::SoundRoute& route, const Tool& tool, const std::string& besid
         return run;
     }
     const bool heard = sink.WaitForSound(std::chrono::seconds(10));
-    const long long heardNs = NowNs();
+    const long long heardNs = bench::MonotonicNs();
     long long stopNs = -1;
     if (!tool.stopsItself) {
         if (heard)
             std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-        stopNs = NowNs();
+        stopNs = bench::MonotonicNs();
         kill(child.Pid(), SIGINT);
     }
     const int ended = child.Wait();

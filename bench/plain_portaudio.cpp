@@ -58,12 +58,10 @@ int Fail(const char* what, PaError err)
 
 int main(int argc, char** argv)
 {
-    const double seconds = argc == 3 ? std::atof(argv[1]) : 0;
-    const long rate = argc == 3 ? std::atol(argv[2]) : 0;
-    if (seconds <= 0 || rate <= 0) {
-        std::fprintf(stderr, "usage: %s <seconds> <rate>\n", argv[0]);
+    double seconds = 0;
+    long rate = 0;
+    if (!bench::ReadPlayerArguments(argc, argv, seconds, rate))
         return 2;
-    }
 
     Player player;
     player.table = testsupport::ExpectedTable(1000, static_cast<std::uint32_t>(rate));

@@ -7,6 +7,7 @@
 //
 // Usage: bench_waveout_tone <seconds> <rate>   (plays 1000 Hz)
 
+#include "player_report.h"
 #include "sine_table.h"
 
 #include <windows.h>
@@ -25,12 +26,10 @@ constexpr unsigned kBufferMs = 20;
 
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 2 ? std::atof(argv[1]) : 0;
-    const long rate = argc > 2 ? std::atol(argv[2]) : 0;
-    if (seconds <= 0 || rate <= 0) {
-        std::fprintf(stderr, "usage: %s <seconds> <rate>\n", argv[0]);
+    double seconds = 0;
+    long rate = 0;
+    if (!bench::ReadPlayerArguments(argc, argv, seconds, rate))
         return 2;
-    }
 
     // The generator's own table, at 16 bits: the same tone the generator
     // plays, so both programs give Wine the same work.

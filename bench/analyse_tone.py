@@ -3,7 +3,7 @@
 
 Usage: analyse_tone.py [--header] FILE RATE FREQUENCY [FILE RATE FREQUENCY ...]
 
-Each FILE is raw float32 mono (native byte order), as bench_record_tone writes
+Each FILE is raw float32 mono (native byte order), as bench_soak writes
 it: a whole number of seconds starting at the table's sample 0. For each one
 prints a line with
 
@@ -44,34 +44,31 @@ def sine_fit(x, rate, f0):
     n = np.arange(len(x), dtype=np.float64)
     # Centring time keeps the frequency column well conditioned.
     t = (n - n.mean()) / rate
+
+    def three_parameter(w):
+        m = np.column_stack([np.cos(w * t), np.sin(w * t), np.ones_like(t)])
+        return m, np.linalg.lstsq(m, x, rcond=None)[0]
+
     w = 2.0 * np.pi * f0
     for _ in range(20):
-        c, s = np.cos(w * t), np.sin(w * t)
-        a, b, dc = np.linalg.lstsq(np.column_stack([c, s, np.ones_like(t)]), x, rcond=None)[0]
-        deriv = t * (-a * s + b * c)
-        (a, b, dc, dw) = np.linalg.lstsq(np.column_stack([c, s, np.ones_like(t), deriv]), x, rcond=None)[0]
+        m, (a, b, _) = three_parameter(w)
+        deriv = t * (-a * m[:, 1] + b * m[:, 0])
+        dw = np.linalg.lstsq(np.column_stack([m, deriv]), x, rcond=None)[0][3]
         w += dw
         if abs(dw) < 1e-15 * w:
             break
-    c, s = np.cos(w * t), np.sin(w * t)
-    a, b, dc = np.linalg.lstsq(np.column_stack([c, s, np.ones_like(t)]), x, rcond=None)[0]
-    model = a * c + b * s + dc
-    return w / (2.0 * np.pi), model, dc
-
-
-def one_sided_power(x):
-    bins = np.fft.rfft(x)
-    p = np.abs(bins) ** 2
-    p[1:] *= 2.0
-    if len(x) % 2 == 0:
-        p[-1] /= 2.0
-    return p
+    m, (a, b, dc) = three_parameter(w)
+    return w / (2.0 * np.pi), a * m[:, 0] + b * m[:, 1] + dc
 
 
 def fft_figures(x, rate, f):
     """THD+N and THD from a coherent FFT: the record holds whole cycles of f."""
     n = len(x)
-    p = one_sided_power(x)
+    # One-sided power, every bin standing for two but DC and (n even) Nyquist;
+    # only ratios are taken, never with DC.
+    p = np.abs(np.fft.rfft(x)) ** 2
+    if n % 2 == 0:
+        p[-1] /= 2.0
     k0 = int(round(f * n / rate))
     fundamental = p[k0]
     # Summed around the fundamental, never as total minus fundamental: at
@@ -80,8 +77,7 @@ def fft_figures(x, rate, f):
     harm = 0.0
     for h in HARMONICS:
         k = (h * k0) % n
-        if k > n // 2:
-            k = n - k
+        k = min(k, n - k)
         if k not in (0, k0):
             harm += p[k]
     return db(rest / fundamental), db(harm / fundamental)
@@ -104,10 +100,8 @@ def analyse(path, rate, f):
     x = x32.astype(np.float64)
     if len(x) < rate:
         raise SystemExit(f"{path}: less than one second of samples")
-    f_fit, model, _ = sine_fit(x, rate, f)
-    residual = x - model
-    signal = model - model.mean()
-    thdn_fit = db(np.mean(residual**2) / np.mean(signal**2))
+    f_fit, model = sine_fit(x, rate, f)
+    thdn_fit = db(np.mean((x - model) ** 2) / np.mean((model - model.mean()) ** 2))
     thdn_fft, thd = fft_figures(x, rate, f)
     q16 = np.clip(np.round(x * 32767.0), -32768, 32767) / 32767.0
     thdn_16, _ = fft_figures(q16, rate, f)

@@ -4,11 +4,13 @@
 // event loop, just its output path (InitOutput, StartOutput, StopOutput) at
 // a chosen rate and frequency, exactly as its buttons would reach it.
 
+#include "sine_table.h"
 #include "tonegen_dlg.h"
 
 #include <QApplication>
 
 #include <cstdint>
+#include <cstdlib>
 
 namespace bench {
 
@@ -17,9 +19,12 @@ class OffscreenDialog {
     // Leaves the audio library initialised, so the first StartOutput costs
     // no more than any later one. A private sound server has to be up before
     // this, or ALSA's pulse hook never routes "default" to it.
-    OffscreenDialog(int& argc, char** argv, std::uint32_t rate, std::uint32_t frequency);
-
-    CToneGenDlg& Dialog() { return dlg_; }
+    OffscreenDialog(int& argc, char** argv, std::uint32_t rate, std::uint32_t frequency) : app_(argc, argv)
+    {
+        g_sampleRate = rate;
+        dlg_.m_frequency = frequency;
+        dlg_.InitOutput();
+    }
 
     // StartOutput leaves m_playing false when the stream did not open.
     bool Start()
@@ -35,9 +40,10 @@ class OffscreenDialog {
     }
 
   private:
-    // A member ahead of app_ so the platform is chosen before Qt starts.
+    // A member ahead of app_ so the platform is chosen before Qt starts: runs
+    // where no display exists (CI, ssh) and opens no window where one does.
     struct Offscreen {
-        Offscreen();
+        Offscreen() { setenv("QT_QPA_PLATFORM", "offscreen", 1); }
     } offscreen_;
     QApplication app_;
     CToneGenDlg dlg_;

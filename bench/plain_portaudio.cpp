@@ -5,7 +5,7 @@
 // table for a fixed time and then stopping the ordinary way, with
 // Pa_StopStream, which lets the queued audio play out.
 //
-// Usage: bench_plain_portaudio <seconds> <rate> [frequency]   (default 1000 Hz)
+// Usage: bench_plain_portaudio <seconds> <rate>   (plays 1000 Hz)
 //
 // The table is the generator's (step 2*pi*f/R in double, each sample rounded
 // to float; the tests' reference, expected_table.h), so its recording can be
@@ -58,46 +58,31 @@ int Fail(const char* what, PaError err)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <seconds> <rate> [frequency]\n", argv[0]);
+    double seconds = 0;
+    long rate = 0;
+    if (!bench::ReadPlayerArguments(argc, argv, seconds, rate))
         return 2;
-    }
-    const double seconds = std::atof(argv[1]);
-    const long rate = std::atol(argv[2]);
-    const long frequency = argc > 3 ? std::atol(argv[3]) : 1000;
-    if (seconds <= 0 || rate <= 0 || frequency <= 0) {
-        std::fprintf(stderr, "%s: seconds, rate and frequency must be positive\n", argv[0]);
-        return 2;
-    }
 
     Player player;
-    player.table = testsupport::ExpectedTable(static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(rate));
-
-    PaError err = Pa_Initialize();
-    if (err != paNoError) {
-        std::fprintf(stderr, "Pa_Initialize: %s\n", Pa_GetErrorText(err));
-        return 1;
-    }
+    player.table = testsupport::ExpectedTable(1000, static_cast<std::uint32_t>(rate));
     PaStream* stream = nullptr;
-    err = Pa_OpenDefaultStream(&stream, 0, 1, paFloat32, static_cast<double>(rate), paFramesPerBufferUnspecified,
-                               &Render, &player);
-    if (err != paNoError)
+    if (const PaError err = Pa_Initialize(); err != paNoError)
+        return Fail("Pa_Initialize", err);
+    if (const PaError err = Pa_OpenDefaultStream(&stream, 0, 1, paFloat32, static_cast<double>(rate),
+                                                 paFramesPerBufferUnspecified, &Render, &player);
+        err != paNoError)
         return Fail("Pa_OpenDefaultStream", err);
     const long long startNs = bench::MonotonicNs();
-    err = Pa_StartStream(stream);
-    if (err != paNoError)
+    if (const PaError err = Pa_StartStream(stream); err != paNoError)
         return Fail("Pa_StartStream", err);
     Pa_Sleep(static_cast<long>(seconds * 1000.0));
     const long long stopNs = bench::MonotonicNs();
-    err = Pa_StopStream(stream);
-    if (err != paNoError)
+    if (const PaError err = Pa_StopStream(stream); err != paNoError)
         return Fail("Pa_StopStream", err);
     const PaStreamInfo* info = Pa_GetStreamInfo(stream);
-    const double latency = info != nullptr ? info->outputLatency : 0.0;
+    std::printf("output latency chosen by PortAudio: %.1f ms\n", info != nullptr ? info->outputLatency * 1000.0 : 0.0);
     Pa_CloseStream(stream);
     Pa_Terminate();
-
-    std::printf("output latency chosen by PortAudio: %.1f ms\n", latency * 1000.0);
     bench::PrintPlayerReport(player.underflows.load(), startNs, stopNs);
     return 0;
 }

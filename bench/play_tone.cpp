@@ -21,16 +21,10 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <seconds> <rate>\n", argv[0]);
+    double seconds = 0;
+    long rate = 0;
+    if (!bench::ReadPlayerArguments(argc, argv, seconds, rate))
         return 2;
-    }
-    const double seconds = std::atof(argv[1]);
-    const long rate = std::atol(argv[2]);
-    if (seconds <= 0 || rate <= 0) {
-        std::fprintf(stderr, "%s: seconds and rate must be positive\n", argv[0]);
-        return 2;
-    }
 
     bench::OffscreenDialog dialog(argc, argv, static_cast<std::uint32_t>(rate), 1000);
     const long long startNs = bench::MonotonicNs();

@@ -22,8 +22,8 @@
 // and WINEPREFIX name it, and the player when TONEGEN_WAVEOUT_PLAYER does;
 // bench/run-all sets them when build-windows has them.
 
-#include "child_run.h"
 #include "dialog_geometry.h"
+#include "median.h"
 #include "program_under_test.h"
 #include "resource.h"
 #include "sound_route.h"
@@ -96,22 +96,18 @@ struct Cpu {
     double server = NAN;  // the same for Wine's server, under Wine
 };
 
-// Ten seconds of a process that is already playing; `prefix` is its Wine
-// prefix, if it runs under Wine.
-Cpu MeasureCpu(pid_t pid, const std::string& prefix)
+// Ten seconds of a process that has played for a second, when the start's
+// own work is over; under Wine, its server's too.
+Cpu MeasureCpu(pid_t pid, const e2e::ProgramUnderTest& program)
 {
-    const pid_t wineServer = prefix.empty() ? -1 : WineServerPid(prefix);
+    std::this_thread::sleep_for(1s);
+    const auto prefix = program.environment.find("WINEPREFIX");
+    const pid_t wineServer = prefix == program.environment.end() ? -1 : WineServerPid(prefix->second);
     const double cpu0 = CpuSeconds(pid);
-    const double server0 = wineServer > 0 ? CpuSeconds(wineServer) : NAN;
+    const double server0 = CpuSeconds(wineServer);
     std::this_thread::sleep_for(kPlaySeconds);
     const double seconds = std::chrono::duration<double>(kPlaySeconds).count();
-    return {(CpuSeconds(pid) - cpu0) / seconds, wineServer > 0 ? (CpuSeconds(wineServer) - server0) / seconds : NAN};
-}
-
-std::string WinePrefix(const e2e::ProgramUnderTest& program)
-{
-    const auto prefix = program.environment.find("WINEPREFIX");
-    return prefix == program.environment.end() ? "" : prefix->second;
+    return {(CpuSeconds(pid) - cpu0) / seconds, (CpuSeconds(wineServer) - server0) / seconds};
 }
 
 struct Run {
@@ -121,8 +117,8 @@ struct Run {
     Cpu playerCpu; // the wave-out player's, under Wine
 };
 
-bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& sink, unsigned rate,
-                e2e::XSession& x, const std::string& dir, Run& run)
+bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder& sink, unsigned rate, e2e::XSession& x,
+                const std::string& dir, Run& run)
 {
     testsupport::ChildProcess app;
     std::string error;
@@ -146,11 +142,9 @@ bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder&
     const auto click = Clock::now();
     x.Click(dialog.Centre(IDC_START_CONTINUOUS));
     bool heard = sink.WaitForSound(kPatience);
-    run.clickToSoundMs = heard ? std::chrono::duration<double, std::milli>(Clock::now() - click).count() : NAN;
     if (heard) {
-        // A second in, the start's own work is over.
-        std::this_thread::sleep_for(1s);
-        run.cpu = MeasureCpu(app.Pid(), WinePrefix(program));
+        run.clickToSoundMs = std::chrono::duration<double, std::milli>(Clock::now() - click).count();
+        run.cpu = MeasureCpu(app.Pid(), program);
     }
     x.Click(dialog.Centre(IDC_STOP));
     sink.StopRecording();
@@ -180,29 +174,22 @@ bool RunProgram(const e2e::ProgramUnderTest& program, testsupport::SinkRecorder&
 bool RunPlayer(const e2e::ProgramUnderTest& windows, const std::string& player, testsupport::SinkRecorder& sink,
                unsigned rate, const e2e::XSession& x, const std::string& dir, Run& run)
 {
-    const std::vector<std::string> command = {windows.command.front(), player, "30", std::to_string(rate)};
     auto environment = windows.environment;
     environment["DISPLAY"] = x.DisplayName();
     testsupport::ChildProcess app;
     std::string error;
     sink.StartRecording();
-    const bool heard = app.Start(command, testsupport::Environment(environment), dir + "/player-stderr", &error) &&
+    const bool heard = app.Start({windows.command.front(), player, "30", std::to_string(rate)},
+                                 testsupport::Environment(environment), dir + "/player-stderr", &error) &&
                        sink.WaitForSound(kPatience);
     sink.StopRecording();
-    if (heard) {
-        std::this_thread::sleep_for(1s);
-        run.playerCpu = MeasureCpu(app.Pid(), WinePrefix(windows));
-    } else {
+    if (heard)
+        run.playerCpu = MeasureCpu(app.Pid(), windows);
+    else
         std::fprintf(stderr, "the wave-out player played nothing: %s%s\n", error.c_str(), app.Output().c_str());
-    }
     app.Kill();
     e2e::CleanUpAfter(windows, dir + "/cleanup.log");
     return heard;
-}
-
-template <typename F> double Median(const std::vector<Run>& runs, F field)
-{
-    return bench::Median(runs, field, [](const Run&) { return true; });
 }
 
 } // namespace
@@ -221,14 +208,10 @@ int main(int argc, char** argv)
     if (!route.Start(routeName, rate))
         return 1;
     const std::string dir = route.Dir();
-    // Qt insists on a private runtime directory.
-    if (mkdir((dir + "/run").c_str(), 0700) != 0) {
-        std::perror("runtime directory");
-        return 1;
-    }
     e2e::XSession x;
-    std::string error;
-    if (!x.Start(dir + "/xvfb.log", &error)) {
+    std::string error = "cannot make " + dir + "/run";
+    // Qt insists on a private runtime directory.
+    if (mkdir((dir + "/run").c_str(), 0700) != 0 || !x.Start(dir + "/xvfb.log", &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
@@ -250,6 +233,7 @@ int main(int argc, char** argv)
     for (const auto& program : programs) {
         const bool underWine = !program.cleanup.empty();
         std::vector<Run> results;
+        const auto median = [&results](auto field) { return bench::Median(results, field); };
         for (int i = 0; i < runs; ++i) {
             Run run;
             if (!RunProgram(program, route.Sink(), rate, x, dir, run) ||
@@ -264,20 +248,20 @@ int main(int argc, char** argv)
             results.push_back(run);
         }
         std::printf("%-8s %14.1f %14.2f %14.2f %14.4f %14.4f   median\n", program.name.c_str(),
-                    Median(results, [](const Run& r) { return r.clickToSoundMs; }),
-                    Median(results, [](const Run& r) { return r.cpu.process * 1000; }),
-                    Median(results, [](const Run& r) { return r.cpu.server * 1000; }),
-                    Median(results, [](const Run& r) { return r.timedSeconds[0]; }),
-                    Median(results, [](const Run& r) { return r.timedSeconds[1]; }));
+                    median([](const Run& r) { return r.clickToSoundMs; }),
+                    median([](const Run& r) { return r.cpu.process * 1000; }),
+                    median([](const Run& r) { return r.cpu.server * 1000; }),
+                    median([](const Run& r) { return r.timedSeconds[0]; }),
+                    median([](const Run& r) { return r.timedSeconds[1]; }));
         if (underWine && player != nullptr) {
-            const double ours = Median(results, [](const Run& r) { return r.cpu.process; });
-            const double theirs = Median(results, [](const Run& r) { return r.playerCpu.process; });
+            const double ours = median([](const Run& r) { return r.cpu.process; });
+            const double theirs = median([](const Run& r) { return r.playerCpu.process; });
             std::printf("%-8s %14s %14.2f %14.2f   (wave-out player; tonegen.exe / player: %.2fx, with the server "
                         "%.2fx)\n",
-                        "waveout", "", theirs * 1000,
-                        Median(results, [](const Run& r) { return r.playerCpu.server * 1000; }), ours / theirs,
-                        Median(results, [](const Run& r) { return r.cpu.process + r.cpu.server; }) /
-                            Median(results, [](const Run& r) { return r.playerCpu.process + r.playerCpu.server; }));
+                        "waveout", "", theirs * 1000, median([](const Run& r) { return r.playerCpu.server * 1000; }),
+                        ours / theirs,
+                        median([](const Run& r) { return r.cpu.process + r.cpu.server; }) /
+                            median([](const Run& r) { return r.playerCpu.process + r.playerCpu.server; }));
         }
         std::fflush(stdout);
     }

@@ -15,6 +15,7 @@
 //
 // Usage: bench_start_latency [runs [route [rate]]]   (default 20 pulseaudio 96000)
 
+#include "median.h"
 #include "offscreen_dialog.h"
 #include "sine_callback.h"
 #include "sound_route.h"
@@ -51,18 +52,6 @@ bool FirstFrameCopied()
     return std::atomic_ref<std::uint32_t>(g_tableIndex).load(std::memory_order_relaxed) != 0;
 }
 
-struct Stats {
-    double median, min, max;
-};
-
-Stats Summarise(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    const double median = n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-    return {median, v.front(), v.back()};
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -76,7 +65,6 @@ int main(int argc, char** argv)
         return 1;
     testsupport::SinkRecorder& server = route.Sink();
     bench::OffscreenDialog dialog(argc, argv, rate, 1000);
-    CToneGenDlg& dlg = dialog.Dialog();
 
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> pause(0, 128);
@@ -86,9 +74,9 @@ int main(int argc, char** argv)
         server.StartRecording();
 
         const auto t0 = Clock::now();
-        dlg.StartOutput();
+        const bool started = dialog.Start();
         const auto tReturn = Clock::now();
-        if (!dlg.m_playing) {
+        if (!started) {
             std::fprintf(stderr, "run %d: StartOutput did not start the stream\n", i + 1);
             server.StopRecording();
             return 1;
@@ -130,8 +118,8 @@ int main(int argc, char** argv)
     std::printf("StartOutput latency at %u Hz, 1000 Hz tone, %d runs, route %s\n", rate, runs, routeName.c_str());
     std::printf("%-34s %10s %10s %10s\n", "from the StartOutput call to", "median ms", "min ms", "max ms");
     const auto row = [](const char* what, const std::vector<double>& v) {
-        const Stats s = Summarise(v);
-        std::printf("%-34s %10.2f %10.2f %10.2f\n", what, s.median, s.min, s.max);
+        const auto [min, max] = std::minmax_element(v.begin(), v.end());
+        std::printf("%-34s %10.2f %10.2f %10.2f\n", what, bench::Median(v, [](double x) { return x; }), *min, *max);
     };
     row("return", toReturn);
     row("first callback (first frame copied)", toCallback);

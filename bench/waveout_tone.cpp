@@ -7,9 +7,11 @@
 //
 // Usage: bench_waveout_tone <seconds> <rate>   (plays 1000 Hz)
 
+#include "player_report.h"
 #include "sine_table.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <mmsystem.h>
 
 #include <array>
@@ -19,21 +21,15 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
 constexpr int kBuffers = 4;
 constexpr unsigned kBufferMs = 20;
 
-} // namespace
-
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 2 ? std::atof(argv[1]) : 0;
-    const long rate = argc > 2 ? std::atol(argv[2]) : 0;
-    if (seconds <= 0 || rate <= 0) {
-        std::fprintf(stderr, "usage: %s <seconds> <rate>\n", argv[0]);
+    double seconds = 0;
+    long rate = 0;
+    if (!bench::ReadPlayerArguments(argc, argv, seconds, rate))
         return 2;
-    }
 
     // The generator's own table, at 16 bits: the same tone the generator
     // plays, so both programs give Wine the same work.
@@ -54,31 +50,28 @@ int main(int argc, char** argv)
     }
 
     const std::size_t frames = static_cast<std::size_t>(rate) * kBufferMs / 1000;
-    std::array<std::vector<std::int16_t>, kBuffers> data;
+    std::vector<std::int16_t> data(frames * kBuffers);
     std::array<WAVEHDR, kBuffers> headers{};
     std::size_t index = 0;
-    const auto fillAndQueue = [&](int b) {
-        for (auto& sample : data[b]) {
-            sample = table[index];
-            if (++index == table.size())
-                index = 0;
-        }
-        waveOutWrite(out, &headers[b], sizeof(WAVEHDR));
+    const auto fillAndQueue = [&](WAVEHDR& header) {
+        auto* samples = reinterpret_cast<std::int16_t*>(header.lpData);
+        for (std::size_t i = 0; i < frames; ++i, index = index + 1 == table.size() ? 0 : index + 1)
+            samples[i] = table[index];
+        waveOutWrite(out, &header, sizeof(WAVEHDR));
     };
     for (int b = 0; b < kBuffers; ++b) {
-        data[b].resize(frames);
-        headers[b].lpData = reinterpret_cast<LPSTR>(data[b].data());
+        headers[b].lpData = reinterpret_cast<LPSTR>(data.data() + b * frames);
         headers[b].dwBufferLength = static_cast<DWORD>(frames * sizeof(std::int16_t));
         waveOutPrepareHeader(out, &headers[b], sizeof(WAVEHDR));
-        fillAndQueue(b);
+        fillAndQueue(headers[b]);
     }
 
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
     while (GetTickCount64() < end) {
         WaitForSingleObject(bufferDone, 100);
-        for (int b = 0; b < kBuffers; ++b)
-            if (headers[b].dwFlags & WHDR_DONE)
-                fillAndQueue(b);
+        for (auto& header : headers)
+            if (header.dwFlags & WHDR_DONE)
+                fillAndQueue(header);
     }
 
     waveOutReset(out);

@@ -12,20 +12,23 @@ using testsupport::CompareWithTable;
 using testsupport::ExpectedTable;
 using testsupport::FindRestart;
 using testsupport::FindTone;
+using testsupport::FollowTable;
+using testsupport::TableEvent;
 
 // A few 16-bit steps, as for a path that converts to 16 bits.
 constexpr float kTolerance = 4.0f / 32768.0f;
 constexpr std::size_t kLead = 100; // silence before the tone
 
-// Recordings made of pieces: `n` samples of the table from `from`, or
-// `n` samples of silence.
+// Recordings made of pieces: `n` samples of the table (or another) from
+// `from`, or `n` samples of silence.
 class Recording {
   public:
     explicit Recording(const std::vector<float>& table) : m_table(table), m_samples(kLead, 0.0f) {}
-    Recording& Tone(std::size_t from, std::size_t n)
+    Recording& Tone(std::size_t from, std::size_t n, const std::vector<float>* other = nullptr)
     {
+        const std::vector<float>& table = other != nullptr ? *other : m_table;
         for (std::size_t i = 0; i < n; ++i)
-            m_samples.push_back(m_table[(from + i) % m_table.size()]);
+            m_samples.push_back(table[(from + i) % table.size()]);
         return *this;
     }
     Recording& Silence(std::size_t n)
@@ -97,6 +100,29 @@ TEST(RecordingCheck, RestartIsFoundPastSilenceInsertedBeforeAndAfterIt)
     const auto strict = FindRestart(samples, whole, table, kTolerance);
     ASSERT_TRUE(strict.found);
     EXPECT_EQ(strict.cut, kLead + 5000) << "without it, the first silence is the cut";
+}
+
+TEST(RecordingCheck, FollowTableNamesEveryDepartureAndPicksThePhaseUpAgain)
+{
+    const auto table = ExpectedTable(997, 22050);
+    const auto other = ExpectedTable(1500, 22050);
+    Recording r(table);
+    r.Tone(0, 3000).Silence(100).Tone(3000, 1000).Tone(4100, 1000).Tone(5050, 1000);
+    r.Tone(500, 40, &other).Tone(6090, 2000).Silence(200);
+    const auto f = FollowTable(r.Samples(), table);
+    ASSERT_TRUE(f.tone.found);
+    EXPECT_EQ(f.tone.end - f.tone.begin, 8140u);
+    EXPECT_EQ(f.matched, 8000u);
+    const std::vector<TableEvent> events = {{TableEvent::Silence, 3000, 100},
+                                            {TableEvent::Skip, 4100, 100},
+                                            {TableEvent::Repeat, 5100, 50},
+                                            {TableEvent::Foreign, 6100, 40}};
+    EXPECT_EQ(f.events, events);
+
+    // Only a recording that begins inside the tone can show its sample 0 missing.
+    const auto g = FollowTable({table.begin() + 1, table.begin() + 501}, table);
+    EXPECT_EQ(g.matched, 500u);
+    EXPECT_EQ(g.events, (std::vector<TableEvent>{{TableEvent::Skip, 0, 1}}));
 }
 
 } // namespace

@@ -4,14 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <sstream>
+#include <unordered_map>
 
 namespace testsupport {
 
 namespace {
+
+std::uint32_t Bits(float x)
+{
+    return std::bit_cast<std::uint32_t>(x);
+}
 
 bool Silent(float sample, float tolerance)
 {
@@ -21,7 +28,7 @@ bool Silent(float sample, float tolerance)
 bool Matches(float sample, float want, float tolerance)
 {
     if (tolerance == 0.0f)
-        return std::bit_cast<std::uint32_t>(sample) == std::bit_cast<std::uint32_t>(want);
+        return Bits(sample) == Bits(want);
     return std::fabs(sample - want) <= tolerance;
 }
 
@@ -50,26 +57,17 @@ bool Continues(const std::vector<float>& recording, std::size_t i, std::size_t e
 
 ToneSpan FindTone(const std::vector<float>& recording, float tolerance)
 {
-    ToneSpan span;
-    std::size_t first = 0;
-    while (first < recording.size() && Silent(recording[first], tolerance))
-        ++first;
+    const std::size_t first = AfterSilence(recording, 0, recording.size(), tolerance);
     if (first == recording.size())
-        return span;
+        return {};
     std::size_t last = recording.size();
-    while (last > first && Silent(recording[last - 1], tolerance))
+    while (Silent(recording[last - 1], tolerance))
         --last;
-    span.found = true;
-    span.begin = first > 0 ? first - 1 : 0;
-    span.end = last;
-    std::size_t silent = 0;
+    ToneSpan span{true, first > 0 ? first - 1 : 0, last, 0};
     for (std::size_t i = first; i < last; ++i) {
-        if (Silent(recording[i], tolerance)) {
-            ++silent;
-            continue;
-        }
-        span.gaps += silent >= kGapSamples;
-        silent = 0;
+        const std::size_t after = AfterSilence(recording, i, last, tolerance);
+        span.gaps += after - i >= kGapSamples;
+        i = after;
     }
     return span;
 }
@@ -116,7 +114,6 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
     // Enough samples to tell the table at one phase from another, bar the
     // phases at which it repeats itself.
     constexpr std::size_t kConfirm = 64;
-    Restart r;
     std::size_t cut = whole.begin;
     std::size_t k = 0;
     while (cut < whole.end) {
@@ -138,12 +135,64 @@ Restart FindRestart(const std::vector<float>& recording, const ToneSpan& whole, 
         cut = next;
     }
     if (cut >= whole.end)
-        return r;
-    const std::size_t next = AfterSilence(recording, cut, whole.end, tolerance);
-    r.found = true;
-    r.cut = cut;
-    r.restart = next - 1;
-    return r;
+        return {};
+    return {true, cut, AfterSilence(recording, cut, whole.end, tolerance) - 1};
+}
+
+TableFollow FollowTable(const std::vector<float>& rec, const std::vector<float>& table)
+{
+    // Long enough that a phase found through one sample is the phase, not a
+    // near twin of it.
+    constexpr std::size_t kConfirm = 32;
+    TableFollow f{FindTone(rec), 0, {}};
+    if (!f.tone.found || table.empty())
+        return f;
+    const std::size_t n = table.size();
+    const std::size_t end = f.tone.end;
+    std::unordered_multimap<std::uint32_t, std::size_t> phases;
+    for (std::size_t p = 0; p < n; ++p)
+        phases.emplace(Bits(table[p]), p);
+    // The table phase that rec[i ..] continues, if any.
+    const auto find = [&](std::size_t i, std::size_t& phase) {
+        const auto [lo, hi] = phases.equal_range(Bits(rec[i]));
+        const auto it = std::find_if(
+            lo, hi, [&](const auto& p) { return Continues(rec, i, end, table, p.second, 0.0f, kConfirm); });
+        phase = it != hi ? it->second : phase;
+        return it != hi;
+    };
+
+    // From the table's sample 0 on the tone's first sample: a tone that
+    // starts anywhere else departs from the table there.
+    std::size_t i = f.tone.begin;
+    std::size_t k = 0;
+    while (i < end) {
+        if (Matches(rec[i], table[k], 0.0f)) {
+            ++f.matched;
+            ++i;
+            k = k + 1 == n ? 0 : k + 1;
+            continue;
+        }
+        const std::size_t at = i - f.tone.begin;
+        std::size_t phase = k;
+        if (rec[i] == 0.0f) {
+            // Whether the table carries on at k after the silence is the next
+            // comparison's business; a jump there becomes its own event.
+            const std::size_t after = AfterSilence(rec, i, end, 0.0f);
+            f.events.push_back({TableEvent::Silence, at, after - i});
+            i = after;
+        } else if (find(i, phase)) {
+            const std::size_t d = (phase + n - k) % n;
+            f.events.push_back(d <= n / 2 ? TableEvent{TableEvent::Skip, at, d}
+                                          : TableEvent{TableEvent::Repeat, at, n - d});
+        } else {
+            const std::size_t from = i;
+            while (i < end && rec[i] != 0.0f && !find(i, phase))
+                ++i;
+            f.events.push_back({TableEvent::Foreign, at, i - from});
+        }
+        k = phase;
+    }
+    return f;
 }
 
 void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std::uint32_t frequency, std::uint32_t rate,

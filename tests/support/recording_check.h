@@ -2,7 +2,8 @@
 
 // Reading a sink recording as a timeline: where the tone starts and ends,
 // whether the sink went starved inside it, and whether every sample in
-// between is the table, in order, from sample 0.
+// between is the table, in order, from sample 0 (or, for the benchmarks,
+// every place where it is not).
 //
 // `tolerance` is how far a sample may be from the table: 0 asks for the
 // table bit for bit, as the float path delivers it; a path that converts to
@@ -67,5 +68,29 @@ void ExpectRestartKeptTheFirstDeadline(const std::vector<float>& recording, std:
                                        std::size_t firstClick, std::size_t secondClick, double deadlineSeconds,
                                        float tolerance = 0.0f, double deadlineTolerance = 0.1,
                                        double restartSeconds = 0.5, std::size_t insertedSilence = 0);
+
+// Every place where a recording leaves the table, bit for bit, with the
+// phase picked up again after each one: what a soak wants, where
+// CompareWithTable stops at the first difference.
+struct TableEvent {
+    enum Kind {
+        Silence, // zeros inserted, the table carries on where it stopped: a starved sink
+        Skip,    // the table jumps forward: samples lost
+        Repeat,  // the table jumps back: samples played twice
+        Foreign, // samples that are not the table at all
+    };
+    Kind kind;
+    std::size_t at;     // tone sample index where it happens (0 = the table's sample 0)
+    std::size_t length; // samples of silence, skipped, repeated or foreign
+    bool operator==(const TableEvent&) const = default;
+};
+
+struct TableFollow {
+    ToneSpan tone;
+    std::size_t matched = 0; // samples equal to the table at the expected phase
+    std::vector<TableEvent> events;
+};
+
+TableFollow FollowTable(const std::vector<float>& recording, const std::vector<float>& table);
 
 } // namespace testsupport

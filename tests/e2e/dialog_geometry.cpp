@@ -6,14 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace e2e {
 
 std::string DialogGeometry::Measure(XSession& x, Window window, bool exactUnits)
 {
     const DialogTemplate& tmpl = g_toneGenDialogTemplate;
-    m_origin = x.Origin(window);
-    const Point size = x.Size(window);
+    Point size;
+    std::tie(m_origin, size) = x.Inside(window);
     const std::string measured = std::to_string(size.x) + "x" + std::to_string(size.y);
     if (exactUnits && (size.x != 2 * tmpl.cx || size.y != 2 * tmpl.cy))
         return "the dialog is " + measured + " pixels, not two to the dialog unit";

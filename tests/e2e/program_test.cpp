@@ -61,14 +61,15 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
 
     const e2e::ProgramUnderTest& Under() const { return GetParam(); }
 
-    // Starts a copy of the program and waits for its window.
-    e2e::Window StartCopy(testsupport::ChildProcess& app, const std::string& stderrName)
+    // Starts a copy of the program and waits for its window, which it
+    // measures (where the dialog is, how large its unit came out) and focuses.
+    void Open(testsupport::ChildProcess& app, const std::string& stderrName)
     {
         std::string error;
-        const e2e::Window window =
-            e2e::StartCopy(Under(), m_x, app, m_dir.Path(), m_dir / stderrName, kPatience, &error);
-        EXPECT_NE(window, e2e::kNoWindow) << error;
-        return window;
+        m_window = e2e::StartCopy(Under(), m_x, app, m_dir.Path(), m_dir / stderrName, kPatience, &error);
+        ASSERT_NE(m_window, e2e::kNoWindow) << error;
+        ASSERT_EQ(m_dialog.Measure(m_x, m_window, Under().exactDialogUnits), "");
+        m_x.Focus(m_window);
     }
 
     // Starts the program with the sink at `sinkRate` and waits for its window.
@@ -76,17 +77,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     {
         ASSERT_TRUE(m_server.UseRate(sinkRate)) << m_server.Error();
         m_launched = true;
-        m_window = StartCopy(m_app, "stderr");
-        ASSERT_NE(m_window, e2e::kNoWindow);
-        ASSERT_NO_FATAL_FAILURE(MeasureWindow());
-        m_x.Focus(m_window);
-    }
-
-    // Where the dialog is and how large its dialog unit came out.
-    void MeasureWindow()
-    {
-        const std::string wrong = m_dialog.Measure(m_x, m_window, Under().exactDialogUnits);
-        ASSERT_EQ(wrong, "");
+        Open(m_app, "stderr");
     }
 
     void Click(int id) { m_x.Click(m_dialog.Centre(id)); }
@@ -123,65 +114,53 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
         ASSERT_TRUE(asked) << "the program never asked for the pasted text";
     }
 
-    std::set<e2e::Window> TopLevels()
-    {
-        const auto mapped = m_x.MappedTopLevels();
-        return {mapped.begin(), mapped.end()};
-    }
-
     std::string NewWindowTitles(const std::set<e2e::Window>& before)
     {
         std::string titles;
-        for (const e2e::Window w : TopLevels())
+        for (const e2e::Window w : m_x.MappedTopLevels())
             if (!before.contains(w))
                 titles += " \"" + m_x.Title(w) + "\"";
         return titles.empty() ? " none" : titles;
     }
 
     // A message box titled with the program's name appears after `action`;
-    // Enter, its default button, must close it.
+    // Enter, its default button, must close it. Then, as a window manager
+    // would, the focus goes back to the dialog.
     void ExpectMessageBoxAfter(const std::function<void()>& action)
     {
-        const auto before = TopLevels();
+        const auto before = m_x.MappedTopLevels();
         action();
         const e2e::Window box = m_x.WaitForNewWindow("tonegen", before, kPatience);
         ASSERT_NE(box, e2e::kNoWindow) << "no message box appeared; new windows:" << NewWindowTitles(before);
         m_x.Focus(box);
         m_x.Key(XK_Return);
-        EXPECT_TRUE(m_x.WaitUntilGone(box, kPatience)) << "Enter did not close the message box";
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return !m_x.MappedTopLevels().contains(box); }, kPatience))
+            << "Enter did not close the message box";
         EXPECT_TRUE(m_app.Running());
-    }
-
-    // Records `samples` more of a tone that is playing and, where the sound
-    // server may hear silence inside a tone, until the tone is heard again
-    // after them: a recording that ended in such silence would look like a
-    // tone that had stopped.
-    bool RecordOn(std::size_t samples)
-    {
-        const std::size_t until = m_server.RecordedCount() + samples;
-        return m_server.WaitForRecorded(until, kPatience) &&
-               (Under().insertedSilence == 0.0 || m_server.WaitForSoundFrom(until, kPatience));
+        m_x.Focus(m_window);
     }
 
     // What the sink hears after `action`: from just before it until
     // `seconds` past the first sound, and on while the server's silence may
-    // lie inside a tone that plays on; nothing when nothing was heard.
+    // lie inside a tone that plays on (a recording that ended in such
+    // silence would look like a tone that had stopped); nothing when nothing
+    // was heard.
     std::vector<float> Hear(const std::function<void()>& action, double seconds, bool playsOn = true)
     {
         m_server.StartRecording();
         action();
-        const auto samples = static_cast<std::size_t>(seconds * m_server.Rate());
-        const bool heard = m_server.WaitForSound(kPatience) &&
-                           (playsOn ? RecordOn(samples)
-                                    : m_server.WaitForRecorded(m_server.RecordedCount() + samples, kPatience));
+        bool heard = m_server.WaitForSound(kPatience);
+        const std::size_t until = m_server.RecordedCount() + static_cast<std::size_t>(seconds * m_server.Rate());
+        heard = heard && m_server.WaitForRecorded(until, kPatience) &&
+                (!playsOn || Under().insertedSilence == 0.0 || m_server.WaitForSoundFrom(until, kPatience));
         const auto recording = m_server.StopRecording();
         return heard ? recording : std::vector<float>();
     }
 
-    // Empty when the recording's one tone is the table of `hz` at `rate`.
-    std::string Mismatch(const std::vector<float>& recording, std::uint32_t hz, std::uint32_t rate) const
+    // Empty when the recording's one tone is the table of `hz` at the sink's rate.
+    std::string Mismatch(const std::vector<float>& recording, std::uint32_t hz)
     {
-        return testsupport::ToneMismatch(recording, hz, rate, Tolerance(), InsertedSilence(rate));
+        return testsupport::ToneMismatch(recording, hz, m_server.Rate(), Tolerance(), InsertedSilence(m_server.Rate()));
     }
 
     // Records stretches of `seconds`, or longer than the silence the sound
@@ -207,7 +186,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     {
         const auto recording = Hear(action, 0.5);
         ASSERT_FALSE(recording.empty()) << "no output started";
-        EXPECT_EQ(Mismatch(recording, hz, m_server.Rate()), "") << hz << " Hz";
+        EXPECT_EQ(Mismatch(recording, hz), "") << hz << " Hz";
     }
 
     std::string SinkInputs()
@@ -217,15 +196,12 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
         return out;
     }
 
-    // Output playing, then `end`: the program must stop it and exit with 0.
-    void ExpectCleanExitAfter(const std::function<void()>& end)
+    // The ways a user ends the program, each with its name.
+    std::vector<std::pair<std::string, std::function<void()>>> WaysOut()
     {
-        ASSERT_NO_FATAL_FAILURE(Launch(22050));
-        ASSERT_FALSE(Hear([&] { m_x.Key(XK_Return); }, 0).empty()) << "Enter started no output";
-        ASSERT_NE(SinkInputs(), "") << "no stream to clean up";
-        end();
-        EXPECT_EQ(m_app.Ending(kPatience), "exited with status 0");
-        EXPECT_EQ(SinkInputs(), "");
+        return {{"exit button", [this] { Click(IDC_EXIT); }},
+                {"close box", [this] { m_x.SendDeleteWindow(m_window); }},
+                {"Escape", [this] { m_x.Key(XK_Escape); }}};
     }
 
     testsupport::TempDir m_dir{"e2e"};
@@ -244,26 +220,18 @@ TEST_P(Program, EnterAtLaunchPlaysTheDefaultToneFromSampleZero)
     const auto span = testsupport::FindTone(recording, Tolerance());
     ASSERT_TRUE(span.found) << "Enter started no output";
     EXPECT_GE(span.end - span.begin, 22050u);
-    EXPECT_EQ(Mismatch(recording, 1000, 22050), "");
+    EXPECT_EQ(Mismatch(recording, 1000), "");
 }
 
-// At launch the focus is in the frequency field, its text selected: what is
-// typed first replaces it.
-TEST_P(Program, TypingAtLaunchReplacesTheFrequency)
-{
-    ASSERT_NO_FATAL_FAILURE(Launch(22050));
-    m_x.Type("440");
-    ExpectHeard(440, [&] { m_x.Key(XK_Return); });
-}
-
-// The focus shows only in what keys do where it is. From launch, Tab visits
-// the frequency, the duration and the four push buttons in template order
+// The focus shows only in what keys do where it is. At launch it is in the
+// frequency field, its text selected: what is typed first replaces it. From
+// there Tab visits the duration and the four push buttons in template order
 // and comes round to the frequency: no rate button on the way, although the
 // dialog checked one as it opened.
 TEST_P(Program, TabFromLaunchVisitsTheFieldsAndPushButtonsButNoRate)
 {
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
-    m_x.Type("440"); // the frequency
+    m_x.Type("440"); // over the frequency
     m_x.Key(XK_Tab);
     m_x.Type("2"); // the duration
     m_x.Key(XK_Tab);
@@ -299,6 +267,8 @@ TEST_P(Program, AChosenRateIsATabStopAndArrowsWalkTheRatesInIdentifierOrder)
     ExpectHeard(1000, [&] { m_x.Key(XK_Return); });
 }
 
+// An emptied duration prompts for an integer and keeps the cursor there:
+// what is typed next is the duration, and the frequency typed before stays.
 TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
 {
     constexpr unsigned kRate = 48000;
@@ -308,12 +278,13 @@ TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
     ASSERT_TRUE(WaitForSilence(0.25)) << "choosing a rate did not stop the output";
 
     Retype(IDC_FREQUENCY, "440");
-    Retype(IDC_DURATION, "2");
+    ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
+    m_x.Type("2");
     const auto recording = Hear([&] { Click(IDC_START_TIMED); }, 3.0, false);
     const auto span = testsupport::FindTone(recording, Tolerance());
     ASSERT_TRUE(span.found) << "the timed start played nothing";
     EXPECT_NEAR(static_cast<double>(span.end - span.begin) / kRate, 2.0, Under().durationTolerance);
-    EXPECT_EQ(Mismatch(recording, 440, kRate), "");
+    EXPECT_EQ(Mismatch(recording, 440), "");
 }
 
 // A timed tone sounds for as long as it was asked. Its deadline runs from
@@ -371,7 +342,7 @@ TEST_P(Program, EachRateButtonPlaysTheTableAtItsRate)
         ASSERT_TRUE(WaitForSilence(0.1)) << "the stop button did not stop the output";
         const auto span = testsupport::FindTone(recording, Tolerance());
         EXPECT_GE(span.end - span.begin, rate / 2) << "the start played too little";
-        EXPECT_EQ(Mismatch(recording, 1000, rate), "");
+        EXPECT_EQ(Mismatch(recording, 1000), "");
     }
 }
 
@@ -400,27 +371,14 @@ TEST_P(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
                                                    InsertedSilence(kRate));
 }
 
-TEST_P(Program, EmptiedDurationPromptsForAnIntegerAndKeepsTheCursorThere)
-{
-    ASSERT_NO_FATAL_FAILURE(Launch(22050));
-    ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
-    // As a window manager would, give the focus back to the dialog. What is
-    // typed next must go into the duration and leave the frequency alone.
-    m_x.Focus(m_window);
-    m_x.Type("2");
-    EXPECT_EQ(Mismatch(Hear([&] { m_x.Key(XK_Return); }, 0.5), 1000, 22050), "");
-}
-
 // The number style filters typed characters only: a paste reaches the field
 // whole and is read as the data exchange reads it.
 TEST_P(Program, PastesPassTheDigitFilterAndAreReadByTheExchange)
 {
-    constexpr unsigned kRate = 22050;
-    ASSERT_NO_FATAL_FAILURE(Launch(kRate));
+    ASSERT_NO_FATAL_FAILURE(Launch(22050));
     const auto enterPlays = [&](std::uint32_t hz) {
         ASSERT_TRUE(WaitForSilence(0.25)) << "changing the frequency did not stop the output";
-        EXPECT_EQ(Mismatch(Hear([&] { m_x.Key(XK_Return); }, 0.5), hz, kRate), "")
-            << hz << " Hz";
+        ExpectHeard(hz, [&] { m_x.Key(XK_Return); });
     };
     PasteInto(IDC_FREQUENCY, " 440 ");
     enterPlays(440);
@@ -428,7 +386,6 @@ TEST_P(Program, PastesPassTheDigitFilterAndAreReadByTheExchange)
     enterPlays(4294967295u);
     ExpectMessageBoxAfter([&] { PasteInto(IDC_FREQUENCY, "12a3"); });
     // The field has the focus back, its text selected; typing is filtered.
-    m_x.Focus(m_window);
     m_x.Type("8a80");
     enterPlays(880);
 }
@@ -444,7 +401,7 @@ TEST_P(Program, F1AsksForHelp)
     }
     // The platform's viewer starts, in a process of its own, and reports
     // itself that no help file lies beside the program.
-    const auto before = TopLevels();
+    const auto before = m_x.MappedTopLevels();
     m_x.Key(XK_F1);
     const e2e::Window viewer = m_x.WaitForNewWindow(Under().helpViewerTitle, before, kPatience);
     ASSERT_NE(viewer, e2e::kNoWindow) << "the help viewer did not report; new windows:" << NewWindowTitles(before);
@@ -457,9 +414,7 @@ TEST_P(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
     m_x.Key(XK_Return);
     testsupport::ChildProcess second;
-    const e2e::Window other = StartCopy(second, "stderr-second");
-    ASSERT_NE(other, e2e::kNoWindow);
-    m_x.Focus(other);
+    ASSERT_NO_FATAL_FAILURE(Open(second, "stderr-second"));
     m_x.Key(XK_Return);
     // Both play at once: two streams in the server, one per copy.
     const auto streams = [this] {
@@ -480,10 +435,7 @@ TEST_P(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
     // The server's address stays set but nothing answers there any more.
     m_server.Kill();
     m_launched = true;
-    m_window = StartCopy(m_app, "stderr");
-    ASSERT_NE(m_window, e2e::kNoWindow);
-    ASSERT_NO_FATAL_FAILURE(MeasureWindow());
-    m_x.Focus(m_window);
+    ASSERT_NO_FATAL_FAILURE(Open(m_app, "stderr"));
     m_x.Key(XK_Return);
     Click(IDC_START_TIMED);
     Click(IDC_RATE_96000);
@@ -491,24 +443,22 @@ TEST_P(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
     // Input is handled in order: the prompt comes only once the starts are
     // over, and only from a program that survived them and still answers.
     ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
-    m_x.Focus(m_window);
     m_x.Key(XK_Escape);
     EXPECT_EQ(m_app.Ending(kPatience), "exited with status 0");
 }
 
-TEST_P(Program, ExitButtonStopsOutputAndEnds)
+// With output playing, every way out stops it and ends with status 0.
+TEST_P(Program, EveryWayOutStopsOutputAndEnds)
 {
-    ExpectCleanExitAfter([&] { Click(IDC_EXIT); });
-}
-
-TEST_P(Program, CloseBoxStopsOutputAndEnds)
-{
-    ExpectCleanExitAfter([&] { m_x.SendDeleteWindow(m_window); });
-}
-
-TEST_P(Program, EscapeStopsOutputAndEnds)
-{
-    ExpectCleanExitAfter([&] { m_x.Key(XK_Escape); });
+    for (const auto& [way, end] : WaysOut()) {
+        SCOPED_TRACE(way);
+        ASSERT_NO_FATAL_FAILURE(Launch(22050));
+        ASSERT_FALSE(Hear([&] { m_x.Key(XK_Return); }, 0).empty()) << "Enter started no output";
+        ASSERT_NE(SinkInputs(), "") << "no stream to clean up";
+        end();
+        EXPECT_EQ(m_app.Ending(kPatience), "exited with status 0");
+        EXPECT_EQ(SinkInputs(), "");
+    }
 }
 
 // The Linux program only: PipeWire's ALSA plugin is its route, not Wine's.
@@ -522,9 +472,6 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
     testsupport::PipeWireServer pipewire;
     const std::pair<const char*, testsupport::SoundServer*> routes[] = {{"PulseAudio", &m_server},
                                                                          {"PipeWire, ALSA plugin", &pipewire}};
-    const std::pair<const char*, std::function<void()>> ways[] = {{"exit button", [&] { Click(IDC_EXIT); }},
-                                                                  {"close box", [&] { m_x.SendDeleteWindow(m_window); }},
-                                                                  {"Escape", [&] { m_x.Key(XK_Escape); }}};
     ASSERT_TRUE(m_server.UseRate(22050)) << m_server.Error();
     int copies = 0;
     for (const auto& [route, server] : routes) {
@@ -533,13 +480,10 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
         if (server == &pipewire) {
             ASSERT_TRUE(pipewire.Start(testsupport::PipeWireServer::Route::AlsaPlugin, 22050)) << pipewire.Error();
         }
-        for (const auto& [way, end] : ways) {
+        for (const auto& [way, end] : WaysOut()) {
             SCOPED_TRACE(std::string(route) + ", " + way);
             testsupport::ChildProcess app;
-            m_window = StartCopy(app, "stderr-lost-" + std::to_string(++copies));
-            ASSERT_NE(m_window, e2e::kNoWindow);
-            ASSERT_NO_FATAL_FAILURE(MeasureWindow());
-            m_x.Focus(m_window);
+            ASSERT_NO_FATAL_FAILURE(Open(app, "stderr-lost-" + std::to_string(++copies)));
             server->StartRecording();
             m_x.Key(XK_Return);
             ASSERT_TRUE(server->WaitForSound(kPatience)) << "Enter started no output";

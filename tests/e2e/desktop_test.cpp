@@ -17,7 +17,6 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,32 +33,10 @@ struct Accessible {
     std::string name;
     std::string description;
     std::string text;
-    std::map<std::string, std::vector<std::string>> relations; // kind -> "role:name" of each target
-    std::string parent;                                        // "role:name"
+    std::string parent;                 // "role:name"
+    std::vector<std::string> relations; // "kind role:name" for each target
     e2e::Point centre;
 };
-
-void Flatten(const QJsonObject& node, const std::string& parent, std::vector<Accessible>& into)
-{
-    Accessible a{node["role"].toString().toStdString(),
-                 node["name"].toString().toStdString(),
-                 node["description"].toString().toStdString(),
-                 node["text"].toString().toStdString(),
-                 {},
-                 parent,
-                 {}};
-    const QJsonObject relations = node["relations"].toObject();
-    for (auto it = relations.begin(); it != relations.end(); ++it) {
-        for (const QJsonValue target : it.value().toArray())
-            a.relations[it.key().toStdString()].push_back(target.toString().toStdString());
-    }
-    const QJsonArray box = node["extents"].toArray();
-    if (box.size() == 4)
-        a.centre = {box[0].toInt() + box[2].toInt() / 2, box[1].toInt() + box[3].toInt() / 2};
-    into.push_back(a);
-    for (const QJsonValue child : node["children"].toArray())
-        Flatten(child.toObject(), a.role + ":" + a.name, into);
-}
 
 class Desktop : public ::testing::Test {
   protected:
@@ -110,17 +87,22 @@ class Desktop : public ::testing::Test {
             << error;
         EXPECT_EQ(reader.Ending(30s), "exited with status 0") << "the reader failed:\n" << reader.Output();
         std::vector<Accessible> all;
-        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).object(), "", all);
+        for (const QJsonValue node : QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).array()) {
+            const auto text = [&](const char* key) { return node[key].toString().toStdString(); };
+            Accessible& a = all.emplace_back(text("role"), text("name"), text("description"), text("text"),
+                                             text("parent"), std::vector<std::string>{},
+                                             e2e::Point{node["centre"][0].toInt(), node["centre"][1].toInt()});
+            for (const QJsonValue relation : node["relations"].toArray())
+                a.relations.push_back(relation.toString().toStdString());
+        }
         return all;
     }
 
-    static const Accessible* Find(const std::vector<Accessible>& all, const std::string& role, const std::string& name)
+    // The object with this role and name; an empty one when there is none.
+    static Accessible Find(const std::vector<Accessible>& all, const std::string& role, const std::string& name)
     {
-        for (const Accessible& a : all) {
-            if (a.role == role && a.name == name)
-                return &a;
-        }
-        return nullptr;
+        const auto it = std::ranges::find_if(all, [&](const Accessible& a) { return a.role == role && a.name == name; });
+        return it != all.end() ? *it : Accessible{};
     }
 
     testsupport::TempDir m_dir{"desktop"};
@@ -136,22 +118,20 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
     const std::vector<Accessible> all = Read();
 
     std::vector<std::string> labels;
-    for (const Accessible& a : all) {
+    for (const Accessible& a : all)
         if (a.role == "label")
             labels.push_back(a.name);
-    }
     EXPECT_EQ(labels, (std::vector<std::string>{"常见声卡支持的 采样频率 单位：Hz", "范围：1Hz——20KHz 单位：Hz",
                                                 "范围：1秒——5小时 单位：秒（S）"}));
 
     // Each field named after its box, with its value, labelled by its range.
     for (const auto& [box, value, label] : {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
                                             std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
-        const Accessible* field = Find(all, "text", box);
-        ASSERT_NE(field, nullptr) << "no text field named " << box;
-        EXPECT_EQ(field->text, value);
-        EXPECT_EQ(field->parent, std::string("panel:") + box);
-        const auto by = field->relations.find("labelled-by");
-        EXPECT_TRUE(by != field->relations.end() && std::count(by->second.begin(), by->second.end(), label) == 1)
+        const Accessible field = Find(all, "text", box);
+        ASSERT_EQ(field.role, "text") << "no text field named " << box;
+        EXPECT_EQ(field.text, value);
+        EXPECT_EQ(field.parent, std::string("panel:") + box);
+        EXPECT_EQ(std::ranges::count(field.relations, std::string("labelled-by ") + label), 1)
             << box << " is not labelled by " << label;
     }
 
@@ -173,30 +153,21 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
 // first line break.
 TEST_F(Desktop, MiddleClickPastesThePrimarySelection)
 {
-    const Accessible* frequency = nullptr;
-    std::vector<Accessible> all = Read();
-    frequency = Find(all, "text", "设置输出频率");
-    ASSERT_NE(frequency, nullptr);
-    const e2e::Point field = frequency->centre;
+    const auto frequency = [&] { return Find(Read(), "text", "设置输出频率"); };
+    const e2e::Point field = frequency().centre;
+    ASSERT_NE(field.x, 0) << "no frequency field";
 
     // The click lands past the end of "1000", where the paste goes.
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "5\nx"));
     m_x.Click(field, 2);
     std::string text;
-    testsupport::WaitUntil(
-        [&] {
-            all = Read();
-            frequency = Find(all, "text", "设置输出频率");
-            text = frequency != nullptr ? frequency->text : "";
-            return text != "1000";
-        },
-        kPatience);
+    testsupport::WaitUntil([&] { return (text = frequency().text) != "1000"; }, kPatience);
     EXPECT_EQ(text, "10005");
 
-    const auto mapped = m_x.MappedTopLevels();
+    const auto before = m_x.MappedTopLevels();
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "x"));
     m_x.Click(field, 2);
-    EXPECT_NE(m_x.WaitForNewWindow("tonegen", {mapped.begin(), mapped.end()}, kPatience), e2e::kNoWindow)
+    EXPECT_NE(m_x.WaitForNewWindow("tonegen", before, kPatience), e2e::kNoWindow)
         << "a pasted letter did not bring up the integer prompt";
 }
 

@@ -15,18 +15,6 @@ HWND Handle(const CWnd& dialog)
     return afx::WindowImpl::HandleOf(&dialog);
 }
 
-void PumpOnce()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-        if (root == nullptr || !::IsDialogMessageW(root, &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
 std::u16string TextOf(HWND hwnd)
 {
     wchar_t buffer[256] = {};
@@ -34,20 +22,11 @@ std::u16string TextOf(HWND hwnd)
     return reinterpret_cast<const char16_t*>(buffer);
 }
 
-Rect FromRECT(const RECT& r)
-{
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 } // namespace
 
 void Pump(std::chrono::milliseconds time)
 {
-    const auto end = std::chrono::steady_clock::now() + time;
-    while (std::chrono::steady_clock::now() < end) {
-        PumpOnce();
-        ::Sleep(1);
-    }
+    PumpUntil([] { return false; }, time);
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds patience)
@@ -56,7 +35,14 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds pati
     while (!done()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
-        PumpOnce();
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+            if (root == nullptr || !::IsDialogMessageW(root, &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
         ::Sleep(1);
     }
     return true;
@@ -100,14 +86,14 @@ Rect WindowRect(const CWnd& dialog)
 {
     RECT r{};
     ::GetWindowRect(Handle(dialog), &r);
-    return FromRECT(r);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 Rect WorkArea()
 {
     RECT r{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return FromRECT(r);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 // A thread timer keeps running inside the message box's own modal loop; it

@@ -77,31 +77,35 @@ class XSession::SelectionOwner {
 
     bool Own(std::string_view name, std::string text)
     {
-        const Atom selection = XInternAtom(m_display, std::string(name).c_str(), False);
+        const Atom selection = Intern(name);
         {
             std::lock_guard lock(m_mutex);
-            m_texts[selection] = {std::string(name), std::move(text)};
-            m_asked[std::string(name)] = {};
+            m_held[selection] = {std::move(text)};
         }
         XSetSelectionOwner(m_display, selection, m_window, CurrentTime);
         return XGetSelectionOwner(m_display, selection) == m_window;
     }
 
-    bool WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
+    bool WaitUntilAsked(std::string_view name, bool forText, std::chrono::milliseconds timeout)
     {
+        const Atom selection = Intern(name);
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [&] {
-            const auto asked = m_asked.find(std::string(selection));
-            return asked != m_asked.end() && (forText ? asked->second.text : asked->second.targets);
+            const auto held = m_held.find(selection);
+            return held != m_held.end() && (forText ? held->second.textAsked : held->second.targetsAsked);
         });
     }
 
   private:
-    // What clients have asked of a selection since it was last taken.
-    struct Asked {
-        bool targets = false;
-        bool text = false;
+    // What a selection holds, and what clients have asked of it since it was
+    // last taken.
+    struct Held {
+        std::string text;
+        bool targetsAsked = false;
+        bool textAsked = false;
     };
+
+    Atom Intern(std::string_view name) { return XInternAtom(m_display, std::string(name).c_str(), False); }
 
     void Run()
     {
@@ -123,11 +127,11 @@ class XSession::SelectionOwner {
         const Atom property = request.property != None ? request.property : request.target;
         const bool forTargets = request.target == m_targets;
         std::lock_guard lock(m_mutex);
-        const auto text = m_texts.find(request.selection);
-        if (text != m_texts.end() && (forTargets || request.target == m_utf8 || request.target == XA_STRING)) {
+        const auto held = m_held.find(request.selection);
+        if (held != m_held.end() && (forTargets || request.target == m_utf8 || request.target == XA_STRING)) {
             const Atom targets[] = {m_targets, m_utf8, XA_STRING};
             // The texts are ASCII, which both encodings spell alike.
-            const std::string& value = text->second.second;
+            const std::string& value = held->second.text;
             if (forTargets)
                 XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
                                 reinterpret_cast<const unsigned char*>(targets), 3);
@@ -135,8 +139,7 @@ class XSession::SelectionOwner {
                 XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
                                 reinterpret_cast<const unsigned char*>(value.data()), static_cast<int>(value.size()));
             reply.property = property;
-            Asked& asked = m_asked[text->second.first];
-            (forTargets ? asked.targets : asked.text) = true;
+            (forTargets ? held->second.targetsAsked : held->second.textAsked) = true;
         }
         XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
         XFlush(m_display);
@@ -149,8 +152,7 @@ class XSession::SelectionOwner {
     Atom m_utf8;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::map<Atom, std::pair<std::string, std::string>> m_texts; // selection -> its name and text
-    std::map<std::string, Asked> m_asked;
+    std::map<Atom, Held> m_held;
     std::thread m_thread; // last: it runs on the members above
 };
 

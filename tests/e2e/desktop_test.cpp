@@ -51,9 +51,10 @@ class Desktop : public ::testing::Test {
         // display: the accessibility bus would advertise itself there, where
         // nothing of ours looks.
         const std::string socket = m_dir / "bus";
-        ASSERT_TRUE(m_bus.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
-                                testsupport::Environment({{"XDG_RUNTIME_DIR", m_dir / "run"}, {"DISPLAY", ""}}),
-                                m_dir / "dbus-daemon.log", &error))
+        ASSERT_TRUE(
+            m_bus.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
+                        testsupport::Environment({{"XDG_RUNTIME_DIR", m_dir / "run"}, {"DISPLAY", ""}}),
+                        m_dir / "dbus-daemon.log", &error))
             << error;
         ASSERT_TRUE(testsupport::WaitUntil([&] { return testsupport::SocketAccepts(socket); }, kPatience))
             << "dbus-daemon did not listen: " << m_bus.Output();
@@ -81,13 +82,15 @@ class Desktop : public ::testing::Test {
         const std::string json = m_dir / "tree.json";
         testsupport::ChildProcess reader;
         std::string error;
-        EXPECT_TRUE(reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
-                                 testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}, {"DISPLAY", ""}}),
-                                 m_dir / "reader.log", &error))
+        EXPECT_TRUE(
+            reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
+                         testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}, {"DISPLAY", ""}}),
+                         m_dir / "reader.log", &error))
             << error;
         EXPECT_EQ(reader.Ending(30s), "exited with status 0") << "the reader failed:\n" << reader.Output();
         std::vector<Accessible> all;
-        for (const QJsonValue node : QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).array()) {
+        for (const QJsonValue node :
+             QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).array()) {
             const auto text = [&](const char* key) { return node[key].toString().toStdString(); };
             Accessible& a = all.emplace_back(text("role"), text("name"), text("description"), text("text"),
                                              text("parent"), std::vector<std::string>{},
@@ -101,7 +104,8 @@ class Desktop : public ::testing::Test {
     // The object with this role and name; an empty one when there is none.
     static Accessible Find(const std::vector<Accessible>& all, const std::string& role, const std::string& name)
     {
-        const auto it = std::ranges::find_if(all, [&](const Accessible& a) { return a.role == role && a.name == name; });
+        const auto it =
+            std::ranges::find_if(all, [&](const Accessible& a) { return a.role == role && a.name == name; });
         return it != all.end() ? *it : Accessible{};
     }
 
@@ -125,8 +129,9 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
                                                 "范围：1秒——5小时 单位：秒（S）"}));
 
     // Each field named after its box, with its value, labelled by its range.
-    for (const auto& [box, value, label] : {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
-                                            std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
+    for (const auto& [box, value, label] :
+         {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
+          std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
         const Accessible field = Find(all, "text", box);
         ASSERT_EQ(field.role, "text") << "no text field named " << box;
         EXPECT_EQ(field.text, value);

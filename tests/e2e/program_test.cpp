@@ -30,7 +30,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::Point;
 
 // Generous bounds for things that take a fraction of a second; only a
 // program that never gets there runs into them.
@@ -82,7 +81,6 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
 
     void Click(int id) { m_x.Click(m_dialog.Centre(id)); }
 
-    float Tolerance() const { return Under().tolerance; }
     std::size_t InsertedSilence(unsigned rate) const
     {
         return static_cast<std::size_t>(Under().insertedSilence * rate);
@@ -160,7 +158,8 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     // Empty when the recording's one tone is the table of `hz` at the sink's rate.
     std::string Mismatch(const std::vector<float>& recording, std::uint32_t hz)
     {
-        return testsupport::ToneMismatch(recording, hz, m_server.Rate(), Tolerance(), InsertedSilence(m_server.Rate()));
+        return testsupport::ToneMismatch(recording, hz, m_server.Rate(), Under().tolerance,
+                                         InsertedSilence(m_server.Rate()));
     }
 
     // Records stretches of `seconds`, or longer than the silence the sound
@@ -221,7 +220,7 @@ TEST_P(Program, EnterAtLaunchPlaysTheDefaultToneAndEveryWayOutStopsIt)
         SCOPED_TRACE(way);
         ASSERT_NO_FATAL_FAILURE(Launch(22050));
         const auto recording = Hear([&] { m_x.Key(XK_Return); }, 1.0);
-        const auto span = testsupport::FindTone(recording, Tolerance());
+        const auto span = testsupport::FindTone(recording, Under().tolerance);
         ASSERT_TRUE(span.found) << "Enter started no output";
         EXPECT_GE(span.end - span.begin, 22050u);
         EXPECT_EQ(Mismatch(recording, 1000), "");
@@ -290,7 +289,7 @@ TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
     ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
     m_x.Type("2");
     const auto recording = Hear([&] { Click(IDC_START_TIMED); }, 3.0, false);
-    const auto span = testsupport::FindTone(recording, Tolerance());
+    const auto span = testsupport::FindTone(recording, Under().tolerance);
     ASSERT_TRUE(span.found) << "the timed start played nothing";
     EXPECT_NEAR(static_cast<double>(span.end - span.begin) / kRate, 2.0, Under().durationTolerance);
     EXPECT_EQ(Mismatch(recording, 440), "");
@@ -327,8 +326,8 @@ TEST_P(Program, TimedTonesSoundForTheirDuration)
             ASSERT_NO_FATAL_FAILURE(Launch(kRate));
             Click(IDC_RATE_96000);
             Retype(IDC_DURATION, std::to_string(seconds));
-            const auto span = testsupport::FindTone(Hear([&] { Click(IDC_START_TIMED); }, seconds + 1, false),
-                                                    Tolerance());
+            const auto span =
+                testsupport::FindTone(Hear([&] { Click(IDC_START_TIMED); }, seconds + 1, false), Under().tolerance);
             ASSERT_TRUE(span.found) << "the timed start played nothing";
             heard.push_back(static_cast<double>(span.end - span.begin) / kRate);
         }
@@ -349,7 +348,7 @@ TEST_P(Program, EachRateButtonPlaysTheTableAtItsRate)
         // not pick a sink would follow it to the next rate.
         Click(IDC_STOP);
         ASSERT_TRUE(WaitForSilence(0.1)) << "the stop button did not stop the output";
-        const auto span = testsupport::FindTone(recording, Tolerance());
+        const auto span = testsupport::FindTone(recording, Under().tolerance);
         EXPECT_GE(span.end - span.begin, rate / 2) << "the start played too little";
         EXPECT_EQ(Mismatch(recording, 1000), "");
     }
@@ -375,8 +374,8 @@ TEST_P(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
     ASSERT_TRUE(m_server.WaitForRecorded(firstClick + 4 * kRate, kPatience));
     const auto recording = m_server.StopRecording();
 
-    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 997, kRate, firstClick, secondClick, 3.0, Tolerance(),
-                                                   Under().deadlineTolerance, Under().restartSeconds,
+    testsupport::ExpectRestartKeptTheFirstDeadline(recording, 997, kRate, firstClick, secondClick, 3.0,
+                                                   Under().tolerance, Under().deadlineTolerance, Under().restartSeconds,
                                                    InsertedSilence(kRate));
 }
 
@@ -426,10 +425,7 @@ TEST_P(Program, SecondCopyRunsBesideTheFirstWithItsOwnStream)
     ASSERT_NO_FATAL_FAILURE(Open(second, "stderr-second"));
     m_x.Key(XK_Return);
     // Both play at once: two streams in the server, one per copy.
-    const auto streams = [this] {
-        const std::string inputs = SinkInputs();
-        return std::count(inputs.begin(), inputs.end(), '\n');
-    };
+    const auto streams = [this] { return std::ranges::count(SinkInputs(), '\n'); };
     testsupport::WaitUntil([&] { return streams() >= 2; }, kPatience);
     EXPECT_EQ(streams(), 2) << SinkInputs();
     EXPECT_TRUE(m_app.Running());
@@ -466,7 +462,7 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
 {
     testsupport::PipeWireServer pipewire;
     const std::pair<const char*, testsupport::SoundServer*> routes[] = {{"PulseAudio", &m_server},
-                                                                         {"PipeWire, ALSA plugin", &pipewire}};
+                                                                        {"PipeWire, ALSA plugin", &pipewire}};
     ASSERT_TRUE(m_server.UseRate(22050)) << m_server.Error();
     int copies = 0;
     for (const auto& [route, server] : routes) {
@@ -492,8 +488,7 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
             // cores.
             EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
             const std::string text = app.Output();
-            EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10) << "standard error flooded:\n"
-                                                                      << text.substr(0, 2000);
+            EXPECT_LE(std::ranges::count(text, '\n'), 10) << "standard error flooded:\n" << text.substr(0, 2000);
             ASSERT_TRUE(server->Revive()) << server->Error();
         }
     }

@@ -9,8 +9,6 @@ namespace e2e {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Wine's boot of a session and its desktop took 1 to 5 s with both cores of
 // a two-core machine busy, and its end under a second; a minute is room for
 // a machine many times slower. wineserver --kill itself gives a server
@@ -46,8 +44,8 @@ bool Run(const std::vector<std::string>& command, const std::map<std::string, st
     std::string line;
     for (const auto& word : command)
         line += (line.empty() ? "" : " ") + word;
-    *error = line + ": " + (status ? testsupport::DescribeStatus(*status) : "did not end in time") + "; standard error:\n" +
-             process.Output();
+    *error = line + ": " + (status ? testsupport::DescribeStatus(*status) : "did not end in time") +
+             "; standard error:\n" + process.Output();
     return false;
 }
 
@@ -136,9 +134,9 @@ Window StartCopy(const ProgramUnderTest& program, XSession& x, testsupport::Chil
     // A copy that ends without a window says so at once: tonegen.exe whose
     // Wine desktop never became ready ends with status 0 and nothing on
     // standard error.
-    const auto deadline = Clock::now() + patience;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
     Window window = kNoWindow;
-    while (window == kNoWindow && app.Running() && Clock::now() < deadline)
+    while (window == kNoWindow && app.Running() && std::chrono::steady_clock::now() < deadline)
         window = x.WaitForWindow(isDialog, std::chrono::milliseconds(100));
     if (window != kNoWindow)
         return window;

@@ -121,8 +121,8 @@ class XSession::SelectionOwner {
 
     void Serve(const XSelectionRequestEvent& request)
     {
-        XSelectionEvent reply{SelectionNotify,  0, False, m_display, request.requestor, request.selection,
-                              request.target, None, request.time};
+        XSelectionEvent reply{SelectionNotify, 0,    False,       m_display, request.requestor, request.selection,
+                              request.target,  None, request.time};
         // Clients from before the property was required name none.
         const Atom property = request.property != None ? request.property : request.target;
         const bool forTargets = request.target == m_targets;

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -72,10 +73,8 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
         RECT have{};
         ::GetWindowRect(child, &have);
         ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&have), 2);
-        EXPECT_EQ(have.left, place.left);
-        EXPECT_EQ(have.top, place.top);
-        EXPECT_EQ(have.right - have.left, place.right);
-        EXPECT_EQ(have.bottom - have.top, place.bottom);
+        EXPECT_EQ(std::tuple(have.left, have.top, have.right - have.left, have.bottom - have.top),
+                  std::tuple(place.left, place.top, place.right, place.bottom));
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr) << "more controls than the template has";
@@ -112,17 +111,9 @@ bool TextFits(HWND control, std::u16string_view cls, std::uint32_t style, UINT d
     if (!isStatic)
         border = (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? SIZE{13 + 4, 0}
                  : (style & BS_TYPEMASK) == BS_GROUPBOX      ? SIZE{2 * 8, 0}
-                                                              : SIZE{2 * 3, 2 * 3};
+                                                             : SIZE{2 * 3, 2 * 3};
     const auto scaled = [dpi](int px) { return ::MulDiv(px, static_cast<int>(dpi), 96); };
     return r.right <= client.right - scaled(border.cx) && r.bottom <= client.bottom - scaled(border.cy);
-}
-
-UINT DpiOf(HWND hwnd)
-{
-    using DpiForWindow = UINT(WINAPI*)(HWND);
-    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    return dpiForWindow != nullptr ? dpiForWindow(hwnd) : 96;
 }
 
 // The prefix's DPI (TONEGEN_EXPECTED_DPI) reaches the dialog: its font is 12
@@ -135,7 +126,7 @@ TEST(Win32Dialog, ScalesWithTheDpiAndClipsNoText)
     testsupport::Generator dialog;
     ASSERT_TRUE(dialog.Create());
     HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
-    const UINT dpi = DpiOf(hwnd);
+    const UINT dpi = ::GetDpiForWindow(hwnd);
     if (const char* expected = std::getenv("TONEGEN_EXPECTED_DPI")) {
         EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(expected)));
     }
@@ -156,7 +147,8 @@ TEST(Win32Dialog, ScalesWithTheDpiAndClipsNoText)
     for (const DialogItemTemplate& item : g_toneGenDialogTemplate.items) {
         ASSERT_NE(child, nullptr);
         const std::u16string_view cls = item.windowClass;
-        EXPECT_TRUE(cls == u"edit" || TextFits(child, cls, item.style, dpi)) << "clipped: " << item.id << " at " << item.y;
+        EXPECT_TRUE(cls == u"edit" || TextFits(child, cls, item.style, dpi))
+            << "clipped: " << item.id << " at " << item.y;
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
 

@@ -27,16 +27,12 @@ using namespace std::chrono_literals;
 
 constexpr auto kPatience = 10s;
 
-// One object as the screen reader has it.
-struct Accessible {
-    std::string role;
-    std::string name;
-    std::string description;
-    std::string text;
-    std::string parent;                 // "role:name"
-    std::vector<std::string> relations; // "kind role:name" for each target
-    e2e::Point centre;
-};
+// What the screen reader has of an object under `key` (accessible_tree.py
+// lists them); relations are "kind role:name" for each target.
+std::string Get(const QJsonValue& object, const char* key)
+{
+    return object[key].toString().toStdString();
+}
 
 class Desktop : public ::testing::Test {
   protected:
@@ -77,7 +73,7 @@ class Desktop : public ::testing::Test {
     }
 
     // Every object of the program a screen reader reads now, parents first.
-    std::vector<Accessible> Read()
+    QJsonArray Read()
     {
         const std::string json = m_dir / "tree.json";
         testsupport::ChildProcess reader;
@@ -88,25 +84,16 @@ class Desktop : public ::testing::Test {
                          m_dir / "reader.log", &error))
             << error;
         EXPECT_EQ(reader.Ending(30s), "exited with status 0") << "the reader failed:\n" << reader.Output();
-        std::vector<Accessible> all;
-        for (const QJsonValue node :
-             QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).array()) {
-            const auto text = [&](const char* key) { return node[key].toString().toStdString(); };
-            Accessible& a = all.emplace_back(text("role"), text("name"), text("description"), text("text"),
-                                             text("parent"), std::vector<std::string>{},
-                                             e2e::Point{node["centre"][0].toInt(), node["centre"][1].toInt()});
-            for (const QJsonValue relation : node["relations"].toArray())
-                a.relations.push_back(relation.toString().toStdString());
-        }
-        return all;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).array();
     }
 
     // The object with this role and name; an empty one when there is none.
-    static Accessible Find(const std::vector<Accessible>& all, const std::string& role, const std::string& name)
+    static QJsonValue Find(const QJsonArray& all, const std::string& role, const std::string& name)
     {
-        const auto it =
-            std::ranges::find_if(all, [&](const Accessible& a) { return a.role == role && a.name == name; });
-        return it != all.end() ? *it : Accessible{};
+        for (const QJsonValue a : all)
+            if (Get(a, "role") == role && Get(a, "name") == name)
+                return a;
+        return {};
     }
 
     testsupport::TempDir m_dir{"desktop"};
@@ -119,12 +106,12 @@ class Desktop : public ::testing::Test {
 
 TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
 {
-    const std::vector<Accessible> all = Read();
+    const QJsonArray all = Read();
 
     std::vector<std::string> labels;
-    for (const Accessible& a : all)
-        if (a.role == "label")
-            labels.push_back(a.name);
+    for (const QJsonValue a : all)
+        if (Get(a, "role") == "label")
+            labels.push_back(Get(a, "name"));
     EXPECT_EQ(labels, (std::vector<std::string>{"常见声卡支持的 采样频率 单位：Hz", "范围：1Hz——20KHz 单位：Hz",
                                                 "范围：1秒——5小时 单位：秒（S）"}));
 
@@ -132,20 +119,22 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
     for (const auto& [box, value, label] :
          {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
           std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
-        const Accessible field = Find(all, "text", box);
-        ASSERT_EQ(field.role, "text") << "no text field named " << box;
-        EXPECT_EQ(field.text, value);
-        EXPECT_EQ(field.parent, std::string("panel:") + box);
-        EXPECT_EQ(std::ranges::count(field.relations, std::string("labelled-by ") + label), 1)
+        const QJsonValue field = Find(all, "text", box);
+        ASSERT_EQ(Get(field, "role"), "text") << "no text field named " << box;
+        EXPECT_EQ(Get(field, "text"), value);
+        EXPECT_EQ(Get(field, "parent"), std::string("panel:") + box);
+        const auto relations = field["relations"].toArray().toVariantList();
+        EXPECT_EQ(relations.count(QString::fromUtf8(std::string("labelled-by ") + label)), 1)
             << box << " is not labelled by " << label;
     }
 
     std::vector<std::pair<std::string, std::string>> starts; // description, parent
     int rates = 0;
-    for (const Accessible& a : all) {
-        if (a.role == "push button" && a.name == "开始输出")
-            starts.emplace_back(a.description, a.parent);
-        if (a.role == "radio button" && a.parent == "panel:选择声卡采样频率" && a.description.ends_with("Hz"))
+    for (const QJsonValue a : all) {
+        if (Get(a, "role") == "push button" && Get(a, "name") == "开始输出")
+            starts.emplace_back(Get(a, "description"), Get(a, "parent"));
+        if (Get(a, "role") == "radio button" && Get(a, "parent") == "panel:选择声卡采样频率" &&
+            Get(a, "description").ends_with("Hz"))
             ++rates;
     }
     EXPECT_EQ(starts, (std::vector<std::pair<std::string, std::string>>{{"连续输出时", "panel:连续输出时"},
@@ -159,14 +148,15 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
 TEST_F(Desktop, MiddleClickPastesThePrimarySelection)
 {
     const auto frequency = [&] { return Find(Read(), "text", "设置输出频率"); };
-    const e2e::Point field = frequency().centre;
-    ASSERT_NE(field.x, 0) << "no frequency field";
+    const QJsonValue centre = frequency()["centre"];
+    ASSERT_TRUE(centre.isArray()) << "no frequency field";
+    const e2e::Point field{centre[0].toInt(), centre[1].toInt()};
 
     // The click lands past the end of "1000", where the paste goes.
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "5\nx"));
     m_x.Click(field, 2);
     std::string text;
-    testsupport::WaitUntil([&] { return (text = frequency().text) != "1000"; }, kPatience);
+    testsupport::WaitUntil([&] { return (text = Get(frequency(), "text")) != "1000"; }, kPatience);
     EXPECT_EQ(text, "10005");
 
     const auto before = m_x.MappedTopLevels();

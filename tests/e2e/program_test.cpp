@@ -275,12 +275,13 @@ TEST_P(Program, AChosenRateIsATabStopAndArrowsWalkTheRatesInIdentifierOrder)
     ExpectHeard(1000, [&] { m_x.Key(XK_Return); });
 }
 
-// An emptied duration prompts for an integer and keeps the cursor there:
-// what is typed next is the duration, and the frequency typed before stays.
-TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
+// A new rate stops the output. An emptied duration prompts for an integer
+// and keeps the cursor there: what is typed next is the duration (an empty
+// one would prompt again and start nothing), and the frequency typed before
+// stays.
+TEST_P(Program, NewRateStopsOutputAndAnEmptiedDurationKeepsTheCursor)
 {
-    constexpr unsigned kRate = 48000;
-    ASSERT_NO_FATAL_FAILURE(Launch(kRate));
+    ASSERT_NO_FATAL_FAILURE(Launch(48000));
     ASSERT_FALSE(Hear([&] { m_x.Key(XK_Return); }, 0).empty()) << "Enter started no output";
     Click(IDC_RATE_48000);
     ASSERT_TRUE(WaitForSilence(0.25)) << "choosing a rate did not stop the output";
@@ -288,11 +289,7 @@ TEST_P(Program, NewRateStopsOutputAndTypedSettingsGiveATimedTone)
     Retype(IDC_FREQUENCY, "440");
     ExpectMessageBoxAfter([&] { Retype(IDC_DURATION, ""); });
     m_x.Type("2");
-    const auto recording = Hear([&] { Click(IDC_START_TIMED); }, 3.0, false);
-    const auto span = testsupport::FindTone(recording, Under().tolerance);
-    ASSERT_TRUE(span.found) << "the timed start played nothing";
-    EXPECT_NEAR(static_cast<double>(span.end - span.begin) / kRate, 2.0, Under().durationTolerance);
-    EXPECT_EQ(Mismatch(recording, 440), "");
+    ExpectHeard(440, [&] { m_x.Key(XK_Return); });
 }
 
 // A timed tone sounds for as long as it was asked. Its deadline runs from

@@ -55,9 +55,7 @@ void Press(const CWnd& dialog, Key key)
 {
     const bool shift = key == Key::ShiftTab || key == Key::ShiftF1;
     const WPARAM vk = key == Key::Tab || key == Key::ShiftTab ? VK_TAB : VK_F1;
-    HWND target = ::GetFocus();
-    if (target == nullptr)
-        target = Handle(dialog);
+    HWND target = ::GetFocus() != nullptr ? ::GetFocus() : Handle(dialog);
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
     keys[VK_SHIFT] = shift ? 0x80 : 0;

@@ -40,17 +40,11 @@ def describe(acc, parent, into):
     return into
 
 
-def find_app(name):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == name and app.childCount > 0:
-            return app
-    return None
-
-
 def main():
     name, output, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
     deadline = time.monotonic() + seconds
-    while (app := find_app(name)) is None:
+    while (app := next((a for a in pyatspi.Registry.getDesktop(0)
+                        if a is not None and a.name == name and a.childCount > 0), None)) is None:
         if time.monotonic() > deadline:
             sys.exit(f"no application {name!r} with a window appeared on the accessibility bus")
         time.sleep(0.1)

@@ -14,9 +14,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
-#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>

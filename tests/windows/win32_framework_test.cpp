@@ -29,64 +29,6 @@ std::u16string TextOf(HWND hwnd)
     return reinterpret_cast<const char16_t*>(buffer);
 }
 
-TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribes)
-{
-    testsupport::Generator dialog;
-    ASSERT_TRUE(dialog.Create());
-    HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
-    ASSERT_NE(hwnd, nullptr);
-    EXPECT_EQ(TextOf(hwnd), g_toneGenDialogTemplate.caption);
-
-    // The client area is the template's size in the font's dialog units.
-    RECT size{0, 0, g_toneGenDialogTemplate.cx, g_toneGenDialogTemplate.cy};
-    ::MapDialogRect(hwnd, &size);
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, size.right);
-    EXPECT_EQ(client.bottom, size.bottom);
-
-    // Every control in template order: class, text, style and place.
-    HWND child = ::GetWindow(hwnd, GW_CHILD);
-    for (const DialogItemTemplate& item : g_toneGenDialogTemplate.items) {
-        ASSERT_NE(child, nullptr) << "fewer controls than the template has";
-        SCOPED_TRACE(static_cast<int>(::GetDlgCtrlID(child)));
-        EXPECT_EQ(::GetDlgCtrlID(child), item.id);
-        wchar_t cls[32] = {};
-        ::GetClassNameW(child, cls, 32);
-        EXPECT_EQ(::CompareStringOrdinal(cls, -1, reinterpret_cast<const wchar_t*>(item.windowClass), -1, TRUE),
-                  CSTR_EQUAL);
-        if (item.id != IDC_FREQUENCY && item.id != IDC_DURATION) {
-            EXPECT_EQ(TextOf(child), item.text);
-        }
-        // The dialog manager gives a bordered edit control the sunken edge
-        // instead of the flat border.
-        std::uint32_t want = item.style;
-        if (std::u16string_view(item.windowClass) == u"edit" && (want & WS_BORDER) != 0) {
-            want &= ~static_cast<std::uint32_t>(WS_BORDER);
-            EXPECT_NE(::GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-        }
-        const auto style = static_cast<std::uint32_t>(::GetWindowLongW(child, GWL_STYLE));
-        EXPECT_EQ(style & want, want);
-        // The platform maps a control's place and its size each on its own.
-        RECT place{item.x, item.y, item.cx, item.cy};
-        ::MapDialogRect(hwnd, &place);
-        RECT have{};
-        ::GetWindowRect(child, &have);
-        ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&have), 2);
-        EXPECT_EQ(std::tuple(have.left, have.top, have.right - have.left, have.bottom - have.top),
-                  std::tuple(place.left, place.top, place.right, place.bottom));
-        child = ::GetWindow(child, GW_HWNDNEXT);
-    }
-    EXPECT_EQ(child, nullptr) << "more controls than the template has";
-
-    // The manifest's Common Controls 6 made them: only its buttons answer
-    // BCM_GETIDEALSIZE.
-    constexpr UINT kGetIdealSize = 0x1601;
-    SIZE ideal{};
-    EXPECT_TRUE(::SendMessageW(::GetDlgItem(hwnd, IDC_STOP), kGetIdealSize, 0, reinterpret_cast<LPARAM>(&ideal)))
-        << "the buttons are not those of Common Controls 6";
-}
-
 // Whether the control's text fits the room the control leaves for it at
 // `dpi`: the width and height DrawText measures in the control's font.
 bool TextFits(HWND control, std::u16string_view cls, std::uint32_t style, UINT dpi)
@@ -116,21 +58,22 @@ bool TextFits(HWND control, std::u16string_view cls, std::uint32_t style, UINT d
     return r.right <= client.right - scaled(border.cx) && r.bottom <= client.bottom - scaled(border.cy);
 }
 
-// The prefix's DPI (TONEGEN_EXPECTED_DPI) reaches the dialog: its font is 12
-// points at that DPI, so its unit, and with it the dialog and every control
-// (see above), scales by the DPI's ratio to 96; no caption or label is
-// clipped at it; and what the window sizes in pixels itself, the minimised
-// icon, follows.
-TEST(Win32Dialog, ScalesWithTheDpiAndClipsNoText)
+// The template becomes the dialog it describes, at the prefix's DPI
+// (TONEGEN_EXPECTED_DPI): the dialog's font is 12 points at that DPI, so its
+// unit, and with it the dialog and every control, scales by the DPI's ratio
+// to 96; no caption or label is clipped at it; and what the window sizes in
+// pixels itself, the minimised icon, follows.
+TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribesAtTheDpi)
 {
     testsupport::Generator dialog;
     ASSERT_TRUE(dialog.Create());
     HWND hwnd = afx::WindowImpl::HandleOf(&dialog);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(TextOf(hwnd), g_toneGenDialogTemplate.caption);
     const UINT dpi = ::GetDpiForWindow(hwnd);
     if (const char* expected = std::getenv("TONEGEN_EXPECTED_DPI")) {
         EXPECT_EQ(dpi, static_cast<UINT>(std::atoi(expected)));
     }
-
     HDC dc = ::GetDC(hwnd);
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
@@ -139,18 +82,57 @@ TEST(Win32Dialog, ScalesWithTheDpiAndClipsNoText)
     ::ReleaseDC(hwnd, dc);
     EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, ::MulDiv(12, static_cast<int>(dpi), 72), 1);
 
+    // The client area is the template's size in the font's dialog units.
+    RECT size{0, 0, g_toneGenDialogTemplate.cx, g_toneGenDialogTemplate.cy};
+    ::MapDialogRect(hwnd, &size);
     RECT client{};
     ::GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
     std::cout << "dialog client area at " << dpi << " DPI: " << client.right << "x" << client.bottom << " px\n";
 
+    // Every control in template order: class, text (all of it within the
+    // control), style and place.
     HWND child = ::GetWindow(hwnd, GW_CHILD);
     for (const DialogItemTemplate& item : g_toneGenDialogTemplate.items) {
-        ASSERT_NE(child, nullptr);
-        const std::u16string_view cls = item.windowClass;
-        EXPECT_TRUE(cls == u"edit" || TextFits(child, cls, item.style, dpi))
-            << "clipped: " << item.id << " at " << item.y;
+        ASSERT_NE(child, nullptr) << "fewer controls than the template has";
+        SCOPED_TRACE(static_cast<int>(::GetDlgCtrlID(child)));
+        EXPECT_EQ(::GetDlgCtrlID(child), item.id);
+        wchar_t cls[32] = {};
+        ::GetClassNameW(child, cls, 32);
+        EXPECT_EQ(::CompareStringOrdinal(cls, -1, reinterpret_cast<const wchar_t*>(item.windowClass), -1, TRUE),
+                  CSTR_EQUAL);
+        if (item.id != IDC_FREQUENCY && item.id != IDC_DURATION) {
+            EXPECT_EQ(TextOf(child), item.text);
+            EXPECT_TRUE(TextFits(child, item.windowClass, item.style, dpi)) << "clipped at " << item.y;
+        }
+        // The dialog manager gives a bordered edit control the sunken edge
+        // instead of the flat border.
+        std::uint32_t want = item.style;
+        if (std::u16string_view(item.windowClass) == u"edit" && (want & WS_BORDER) != 0) {
+            want &= ~static_cast<std::uint32_t>(WS_BORDER);
+            EXPECT_NE(::GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+        }
+        const auto style = static_cast<std::uint32_t>(::GetWindowLongW(child, GWL_STYLE));
+        EXPECT_EQ(style & want, want);
+        // The platform maps a control's place and its size each on its own.
+        RECT place{item.x, item.y, item.cx, item.cy};
+        ::MapDialogRect(hwnd, &place);
+        RECT have{};
+        ::GetWindowRect(child, &have);
+        ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&have), 2);
+        EXPECT_EQ(std::tuple(have.left, have.top, have.right - have.left, have.bottom - have.top),
+                  std::tuple(place.left, place.top, place.right, place.bottom));
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
+    EXPECT_EQ(child, nullptr) << "more controls than the template has";
+
+    // The manifest's Common Controls 6 made them: only its buttons answer
+    // BCM_GETIDEALSIZE.
+    constexpr UINT kGetIdealSize = 0x1601;
+    SIZE ideal{};
+    EXPECT_TRUE(::SendMessageW(::GetDlgItem(hwnd, IDC_STOP), kGetIdealSize, 0, reinterpret_cast<LPARAM>(&ideal)))
+        << "the buttons are not those of Common Controls 6";
 
     EXPECT_EQ(dialog.GetSystemMetrics(SM_CXICON), ::MulDiv(32, static_cast<int>(dpi), 96));
     EXPECT_EQ(dialog.GetSystemMetrics(SM_CYICON), ::MulDiv(32, static_cast<int>(dpi), 96));

@@ -235,8 +235,11 @@ TEST_P(Program, EnterAtLaunchPlaysTheDefaultToneAndEveryWayOutStopsIt)
 // frequency field, its text selected: what is typed first replaces it. From
 // there Tab visits the duration and the four push buttons in template order
 // and comes round to the frequency: no rate button on the way, although the
-// dialog checked one as it opened.
-TEST_P(Program, TabFromLaunchVisitsTheFieldsAndPushButtonsButNoRate)
+// dialog checked one as it opened. A rate the user has chosen, by a click or
+// an arrow key, is a tab stop where the template puts the rates, first, so
+// that the rates stay within reach of the keyboard; the arrow keys walk them
+// in identifier order, not in screen order, and each step chooses.
+TEST_P(Program, TabVisitsNoRateUntilOneIsChosenAndArrowsWalkTheRatesInIdentifierOrder)
 {
     ASSERT_NO_FATAL_FAILURE(Launch(22050));
     m_x.Type("440"); // over the frequency
@@ -253,26 +256,20 @@ TEST_P(Program, TabFromLaunchVisitsTheFieldsAndPushButtonsButNoRate)
     m_x.Key(XK_Tab);   // round to the frequency
     m_x.Type("880");
     ExpectHeard(880, [&] { m_x.Key(XK_Return); });
-    m_x.Key(XK_Tab, {XK_Shift_L}); // back to exit
-    m_x.Key(XK_space);
-    const auto status = m_app.WaitForExit(kPatience);
-    ASSERT_TRUE(status.has_value()) << "the tab stop before the frequency is not the exit button";
-    EXPECT_EQ(testsupport::DescribeStatus(*status), "exited with status 0");
-}
 
-// A rate the user has chosen, by a click or an arrow key, is a tab stop where
-// the template puts the rates, before the frequency, so that the rates stay
-// within reach of the keyboard; the arrow keys walk them in identifier order,
-// not in screen order, and each step chooses.
-TEST_P(Program, AChosenRateIsATabStopAndArrowsWalkTheRatesInIdentifierOrder)
-{
-    ASSERT_NO_FATAL_FAILURE(Launch(8000));
-    Click(IDC_RATE_22050); // the rate it has: still the user's choice
+    Click(IDC_RATE_22050); // the rate it has: still the user's choice, and a stop
+    ASSERT_TRUE(WaitForSilence(0.1)) << "choosing a rate did not stop the output";
+    ASSERT_TRUE(m_server.UseRate(8000)) << m_server.Error();
     Click(IDC_FREQUENCY);
     m_x.Key(XK_Tab, {XK_Shift_L}); // 22050
     m_x.Key(XK_Down);              // 11025
     m_x.Key(XK_Down);              // 8000, above 22050 on screen
-    ExpectHeard(1000, [&] { m_x.Key(XK_Return); });
+    ExpectHeard(880, [&] { m_x.Key(XK_Return); });
+    m_x.Key(XK_Tab, {XK_Shift_L}); // back round to exit
+    m_x.Key(XK_space);
+    const auto status = m_app.WaitForExit(kPatience);
+    ASSERT_TRUE(status.has_value()) << "the tab stop before the rates is not the exit button";
+    EXPECT_EQ(testsupport::DescribeStatus(*status), "exited with status 0");
 }
 
 // A new rate stops the output. An emptied duration prompts for an integer

@@ -49,7 +49,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
 
     void TearDown() override
     {
-        if (m_launched) {
+        if (m_app.Pid() != -1) { // the program under test was started
             m_app.Kill();
             EXPECT_EQ(m_app.Output(), "") << "the program wrote to standard error";
         }
@@ -75,7 +75,6 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     void Launch(unsigned sinkRate)
     {
         ASSERT_TRUE(m_server.UseRate(sinkRate)) << m_server.Error();
-        m_launched = true;
         Open(m_app, "stderr");
     }
 
@@ -207,7 +206,6 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     testsupport::PulseServer m_server;
     e2e::XSession m_x;
     testsupport::ChildProcess m_app;
-    bool m_launched = false;
     e2e::Window m_window = e2e::kNoWindow;
     e2e::DialogGeometry m_dialog;
 };
@@ -313,7 +311,7 @@ TEST_P(Program, TimedTonesSoundForTheirDuration)
         SCOPED_TRACE(seconds);
         std::vector<double> heard;
         while (heard.size() < kTries && (heard.empty() || std::abs(heard.back() - seconds) > kTolerance)) {
-            if (m_launched) {
+            if (m_app.Pid() != -1) {
                 m_x.Key(XK_Escape);
                 ASSERT_TRUE(m_app.WaitForExit(kPatience).has_value()) << "the program did not end";
             }
@@ -433,7 +431,6 @@ TEST_P(Program, WithoutASoundServerTheDialogOpensAndStartsStaySilent)
 {
     // The server's address stays set but nothing answers there any more.
     m_server.Kill();
-    m_launched = true;
     ASSERT_NO_FATAL_FAILURE(Open(m_app, "stderr"));
     m_x.Key(XK_Return);
     Click(IDC_START_TIMED);
@@ -488,10 +485,7 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
     }
 }
 
-std::string NameOf(const ::testing::TestParamInfo<e2e::ProgramUnderTest>& info)
-{
-    return info.param.name;
-}
+const auto NameOf = [](const ::testing::TestParamInfo<e2e::ProgramUnderTest>& info) { return info.param.name; };
 
 INSTANTIATE_TEST_SUITE_P(Linux, Program, ::testing::ValuesIn(e2e::LinuxProgram()), NameOf);
 INSTANTIATE_TEST_SUITE_P(Windows, Program, ::testing::ValuesIn(e2e::WindowsProgramUnderWine()), NameOf);

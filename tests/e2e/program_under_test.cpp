@@ -38,14 +38,13 @@ bool Run(const std::vector<std::string>& command, const std::map<std::string, st
     testsupport::ChildProcess process;
     if (!process.Start(command, testsupport::Environment(environment), logPath, error))
         return false;
-    const auto status = process.WaitForExit(patience);
-    if (status && *status == 0)
+    const std::string ending = process.Ending(patience);
+    if (ending == "exited with status 0")
         return true;
     std::string line;
     for (const auto& word : command)
         line += (line.empty() ? "" : " ") + word;
-    *error = line + ": " + (status ? testsupport::DescribeStatus(*status) : "did not end in time") +
-             "; standard error:\n" + process.Output();
+    *error = line + ": " + ending + "; standard error:\n" + process.Output();
     return false;
 }
 
@@ -137,10 +136,8 @@ Window StartCopy(const ProgramUnderTest& program, XSession& x, testsupport::Chil
         window = x.WaitForWindow(isDialog, std::chrono::milliseconds(100));
     if (window != kNoWindow)
         return window;
-    const auto status = app.WaitForExit(std::chrono::milliseconds(0));
-    *error = (status ? "the program " + testsupport::DescribeStatus(*status) + " before its window appeared"
-                     : std::string("no window appeared")) +
-             "; standard error:\n" + app.Output();
+    *error = "no window appeared, the program " + app.Ending(std::chrono::milliseconds(0)) + "; standard error:\n" +
+             app.Output();
     return kNoWindow;
 }
 

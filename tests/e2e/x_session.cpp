@@ -21,22 +21,13 @@ namespace e2e {
 
 namespace {
 
-// Windows of another process vanish whenever it likes, between listing
-// them and asking about them; such a request fails with BadWindow, which
-// must not end the test program as Xlib's default handler would.
-int IgnoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 // The property's items as Xlib hands them over: a char, short or long
 // each for formats 8, 16 and 32.
 std::string Property(Display* d, Window w, const char* name)
 {
-    Atom type = None;
+    Atom type;
     int format = 0;
-    unsigned long count = 0;
-    unsigned long rest = 0;
+    unsigned long count = 0, rest;
     unsigned char* data = nullptr;
     if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 4096, False, AnyPropertyType, &type, &format, &count,
                            &rest, &data) != Success ||
@@ -190,7 +181,10 @@ bool XSession::Start(const std::string& logPath, std::string* error)
     // Before any other Xlib call: the selection owner shares its connection
     // between two threads.
     XInitThreads();
-    XSetErrorHandler(IgnoreXError);
+    // Windows of another process vanish whenever it likes, between listing
+    // them and asking about them; such a request fails with BadWindow, which
+    // must not end the test program as Xlib's default handler would.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     m_display = XOpenDisplay(m_displayName.c_str());
     if (m_display == nullptr)
         return fail("cannot open display " + m_displayName);

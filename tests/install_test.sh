@@ -67,8 +67,7 @@ for size in 16 32 48; do
     check "${size}px icon is a ${size}x${size} PNG" \
         bash -c 'file -b "$1" | grep -q "^PNG image data, $2 x $2,"' _ "$png" "$size"
 done
-check "scalable icon is SVG" \
-    bash -c 'file -b "$1" | grep -q "SVG"' _ "$prefix/share/icons/hicolor/scalable/apps/$appid.svg"
+check "scalable icon is SVG" bash -c 'file -b "$1" | grep -q SVG' _ "$prefix/share/icons/hicolor/scalable/apps/$appid.svg"
 
 # Pedantic, but for the one thing the app id itself brings: its capitals,
 # which desktops need to match the Wayland app id to the entry.

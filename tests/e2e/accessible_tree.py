@@ -10,6 +10,7 @@ its objects as a JSON list, parents first: each with its role, name,
 description, parent ("role:name"), text (where it has a text interface),
 centre on the screen and relations ("kind role:name" for each target).
 """
+import contextlib
 import json
 import sys
 import time
@@ -20,15 +21,11 @@ import pyatspi
 def describe(acc, parent, into):
     node = {"role": acc.getRoleName(), "name": acc.name, "description": acc.description, "parent": parent,
             "relations": []}
-    try:
+    with contextlib.suppress(NotImplementedError):
         node["text"] = acc.queryText().getText(0, -1)
-    except NotImplementedError:
-        pass
-    try:
+    with contextlib.suppress(NotImplementedError):
         box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         node["centre"] = [box.x + box.width // 2, box.y + box.height // 2]
-    except NotImplementedError:
-        pass
     for relation in acc.getRelationSet():
         kind = relation.getRelationType().value_nick
         node["relations"] += [f"{kind} {t.getRoleName()}:{t.name}"

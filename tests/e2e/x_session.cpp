@@ -191,6 +191,10 @@ bool XSession::Start(const std::string& logPath, std::string* error)
     int eventBase, errorBase, major, minor;
     if (!XTestQueryExtension(m_display, &eventBase, &errorBase, &major, &minor))
         return fail("the X server has no XTest extension");
+    Display* selections = XOpenDisplay(m_displayName.c_str());
+    if (selections == nullptr)
+        return fail("cannot open a second connection to " + m_displayName);
+    m_selections = std::make_unique<SelectionOwner>(selections);
     return true;
 }
 
@@ -304,18 +308,12 @@ void XSession::Type(std::string_view text)
 
 bool XSession::OwnSelection(std::string_view selection, std::string text)
 {
-    if (!m_selections) {
-        Display* display = XOpenDisplay(m_displayName.c_str());
-        if (display == nullptr)
-            return false;
-        m_selections = std::make_unique<SelectionOwner>(display);
-    }
     return m_selections->Own(selection, std::move(text));
 }
 
 bool XSession::WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
 {
-    return m_selections && m_selections->WaitUntilAsked(selection, forText, timeout);
+    return m_selections->WaitUntilAsked(selection, forText, timeout);
 }
 
 void XSession::SendDeleteWindow(Window w)

@@ -10,11 +10,6 @@ namespace driver {
 
 namespace {
 
-HWND Handle(const CWnd& dialog)
-{
-    return afx::WindowImpl::HandleOf(&dialog);
-}
-
 std::u16string TextOf(HWND hwnd)
 {
     wchar_t buffer[256] = {};
@@ -55,7 +50,7 @@ void Press(const CWnd& dialog, Key key)
 {
     const bool shift = key == Key::ShiftTab || key == Key::ShiftF1;
     const WPARAM vk = key == Key::Tab || key == Key::ShiftTab ? VK_TAB : VK_F1;
-    HWND target = ::GetFocus() != nullptr ? ::GetFocus() : Handle(dialog);
+    HWND target = ::GetFocus() != nullptr ? ::GetFocus() : afx::WindowImpl::HandleOf(&dialog);
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
     keys[VK_SHIFT] = shift ? 0x80 : 0;
@@ -70,20 +65,20 @@ void Press(const CWnd& dialog, Key key)
 // BM_CLICK is the mouse's press and release on the button.
 void Click(const CWnd& dialog, int id)
 {
-    ::SendMessageW(::GetDlgItem(Handle(dialog), id), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(afx::WindowImpl::HandleOf(&dialog), id), BM_CLICK, 0, 0);
     Pump(std::chrono::milliseconds(20));
 }
 
 int FocusedId(const CWnd& dialog)
 {
     HWND focus = ::GetFocus();
-    return focus != nullptr && ::GetParent(focus) == Handle(dialog) ? ::GetDlgCtrlID(focus) : 0;
+    return focus != nullptr && ::GetParent(focus) == afx::WindowImpl::HandleOf(&dialog) ? ::GetDlgCtrlID(focus) : 0;
 }
 
 Rect WindowRect(const CWnd& dialog)
 {
     RECT r{};
-    ::GetWindowRect(Handle(dialog), &r);
+    ::GetWindowRect(afx::WindowImpl::HandleOf(&dialog), &r);
     return {r.left, r.top, r.right, r.bottom};
 }
 

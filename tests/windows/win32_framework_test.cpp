@@ -87,8 +87,7 @@ TEST(Win32Dialog, TheTemplateBecomesTheDialogItDescribesAtTheDpi)
     ::MapDialogRect(hwnd, &size);
     RECT client{};
     ::GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, size.right);
-    EXPECT_EQ(client.bottom, size.bottom);
+    EXPECT_EQ(std::tuple(client.right, client.bottom), std::tuple(size.right, size.bottom));
     std::cout << "dialog client area at " << dpi << " DPI: " << client.right << "x" << client.bottom << " px\n";
 
     // Every control in template order: class, text (all of it within the

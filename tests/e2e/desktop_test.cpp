@@ -57,9 +57,9 @@ class Desktop : public ::testing::Test {
         program.environment = {{"DBUS_SESSION_BUS_ADDRESS", m_busAddress},
                                {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
                                {"PULSE_SERVER", "unix:" + (m_dir / "no-sound-server")}};
-        m_window = e2e::StartCopy(program, m_x, m_app, m_dir.Path(), m_dir / "stderr", kPatience, &error);
-        ASSERT_NE(m_window, e2e::kNoWindow) << error;
-        m_x.Focus(m_window);
+        const auto window = e2e::StartCopy(program, m_x, m_app, m_dir.Path(), m_dir / "stderr", kPatience, &error);
+        ASSERT_NE(window, e2e::kNoWindow) << error;
+        m_x.Focus(window);
     }
 
     void TearDown() override
@@ -99,7 +99,6 @@ class Desktop : public ::testing::Test {
     testsupport::ChildProcess m_bus;
     std::string m_busAddress;
     testsupport::ChildProcess m_app;
-    e2e::Window m_window = e2e::kNoWindow;
 };
 
 TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
@@ -121,8 +120,7 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
         ASSERT_EQ(Get(field, "role"), "text") << "no text field named " << box;
         EXPECT_EQ(Get(field, "text"), value);
         EXPECT_EQ(Get(field, "parent"), std::string("panel:") + box);
-        const auto relations = field["relations"].toArray().toVariantList();
-        EXPECT_EQ(relations.count(QString::fromUtf8(std::string("labelled-by ") + label)), 1)
+        EXPECT_EQ(field["relations"].toArray().toVariantList().count(QString("labelled-by ") + label), 1)
             << box << " is not labelled by " << label;
     }
 

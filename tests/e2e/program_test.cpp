@@ -80,10 +80,8 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
 
     void Click(int id) { m_x.Click(m_dialog.Centre(id)); }
 
-    std::size_t InsertedSilence(unsigned rate) const
-    {
-        return static_cast<std::size_t>(Under().insertedSilence * rate);
-    }
+    // ProgramUnderTest::insertedSilence in samples at the sink's rate.
+    std::size_t InsertedSilence() const { return static_cast<std::size_t>(Under().insertedSilence * m_server.Rate()); }
 
     void Retype(int id, std::string_view text) { e2e::Retype(m_x, m_dialog, id, text); }
 
@@ -157,8 +155,7 @@ class Program : public ::testing::TestWithParam<e2e::ProgramUnderTest> {
     // Empty when the recording's one tone is the table of `hz` at the sink's rate.
     std::string Mismatch(const std::vector<float>& recording, std::uint32_t hz)
     {
-        return testsupport::ToneMismatch(recording, hz, m_server.Rate(), Under().tolerance,
-                                         InsertedSilence(m_server.Rate()));
+        return testsupport::ToneMismatch(recording, hz, m_server.Rate(), Under().tolerance, InsertedSilence());
     }
 
     // Records stretches of `seconds`, or longer than the silence the sound
@@ -366,7 +363,7 @@ TEST_P(Program, SecondTimedStartRestartsTheToneButKeepsTheFirstDeadline)
 
     testsupport::ExpectRestartKeptTheFirstDeadline(recording, 997, kRate, firstClick, secondClick, 3.0,
                                                    Under().tolerance, Under().deadlineTolerance, Under().restartSeconds,
-                                                   InsertedSilence(kRate));
+                                                   InsertedSilence());
 }
 
 // The number style filters typed characters only: a paste reaches the field
@@ -452,7 +449,6 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
     const std::pair<const char*, testsupport::SoundServer*> routes[] = {{"PulseAudio", &m_server},
                                                                         {"PipeWire, ALSA plugin", &pipewire}};
     ASSERT_TRUE(m_server.UseRate(22050)) << m_server.Error();
-    int copies = 0;
     for (const auto& [route, server] : routes) {
         // Started only now, so that its ALSA configuration replaces the
         // system's for the copies that follow.
@@ -462,7 +458,7 @@ TEST_P(ProgramOnLinux, ServerLostMidToneEveryWayOutEndsTheProgram)
         for (const auto& [way, end] : WaysOut()) {
             SCOPED_TRACE(std::string(route) + ", " + way);
             testsupport::ChildProcess app;
-            ASSERT_NO_FATAL_FAILURE(Open(app, "stderr-lost-" + std::to_string(++copies)));
+            ASSERT_NO_FATAL_FAILURE(Open(app, std::string("stderr-lost ") + route + ", " + way));
             server->StartRecording();
             m_x.Key(XK_Return);
             ASSERT_TRUE(server->WaitForSound(kPatience)) << "Enter started no output";

@@ -90,8 +90,7 @@ class XSession::SelectionOwner {
     // last taken.
     struct Held {
         std::string text;
-        bool targetsAsked = false;
-        bool textAsked = false;
+        bool targetsAsked = false, textAsked = false;
     };
 
     Atom Intern(std::string_view name) { return XInternAtom(m_display, std::string(name).c_str(), False); }

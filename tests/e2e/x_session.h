@@ -32,8 +32,7 @@ using Window = unsigned long; // an X resource id, as Xlib's Window
 inline constexpr Window kNoWindow = 0;
 
 struct Point {
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0;
 };
 
 class XSession {

@@ -49,11 +49,10 @@ bool TextFits(HWND control, std::u16string_view cls, std::uint32_t style, UINT d
     // and down: a radio button's round box (13 px) and the gap after it; a
     // group box's title inset from the frame's corners; a push button's
     // edge and the focus rectangle inside it.
-    SIZE border{};
-    if (!isStatic)
-        border = (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? SIZE{13 + 4, 0}
-                 : (style & BS_TYPEMASK) == BS_GROUPBOX      ? SIZE{2 * 8, 0}
-                                                             : SIZE{2 * 3, 2 * 3};
+    const SIZE border = isStatic                                      ? SIZE{0, 0}
+                        : (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? SIZE{13 + 4, 0}
+                        : (style & BS_TYPEMASK) == BS_GROUPBOX        ? SIZE{2 * 8, 0}
+                                                                      : SIZE{2 * 3, 2 * 3};
     const auto scaled = [dpi](int px) { return ::MulDiv(px, static_cast<int>(dpi), 96); };
     return r.right <= client.right - scaled(border.cx) && r.bottom <= client.bottom - scaled(border.cy);
 }

@@ -14,13 +14,7 @@ source=${2:?source dir}
 
 fail=0
 check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then
-        echo "ok:   $what"
-    else
-        echo "FAIL: $what"
-        fail=1
-    fi
+    if "${@:2}"; then echo "ok:   $1"; else echo "FAIL: $1"; fail=1; fi
 }
 
 # The tools are not optional: a missing validator must not pass as a clean tree.
@@ -65,8 +59,7 @@ check "desktop Icon is the app id" test "$(key Icon)" = "$appid"
 # The dialog speaks only Chinese, so the untranslated Name is the Chinese one.
 check "desktop default Name is the zh_CN Name" test "$(key Name)" = "$(key 'Name\[zh_CN\]')"
 check "zh_CN Name is not ASCII" bash -c 'LC_ALL=C grep -q "[^ -~]" <<<"$1"' _ "$(key 'Name\[zh_CN\]')"
-check "desktop has an English Name" test -n "$(key 'Name\[en\]')"
-check "desktop has an English Comment" test -n "$(key 'Comment\[en\]')"
+for k in Name Comment; do check "desktop has an English $k" test -n "$(key "$k\\[en\\]")"; done
 check "desktop carries version $version" test "$(key X-Tonegen-Version)" = "$version"
 
 for size in 16 32 48; do
@@ -74,8 +67,7 @@ for size in 16 32 48; do
     check "${size}px icon is a ${size}x${size} PNG" \
         bash -c 'file -b "$1" | grep -q "^PNG image data, $2 x $2,"' _ "$png" "$size"
 done
-check "scalable icon is SVG" \
-    bash -c 'file -b "$1" | grep -q "SVG"' _ "$prefix/share/icons/hicolor/scalable/apps/$appid.svg"
+check "scalable icon is SVG" bash -c 'file -b "$1" | grep -q SVG' _ "$prefix/share/icons/hicolor/scalable/apps/$appid.svg"
 
 # Pedantic, but for the one thing the app id itself brings: its capitals,
 # which desktops need to match the Wayland app id to the entry.

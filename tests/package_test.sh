@@ -27,20 +27,15 @@ debs=("$out"/*.deb)
 deb=${debs[0]}
 
 fail=0
+check() {  # check <description> <command...>
+    if "${@:2}"; then echo "ok:   $1"; else echo "FAIL: $1"; fail=1; fi
+}
 # lintian warns on stderr when run as root, which CI may be; that is not a finding.
-if lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$deb" 2>/dev/null; then
-    echo "ok:   lintian finds nothing, pedantic tags included"
-else
-    echo "FAIL: lintian"
-    fail=1
-fi
+check "lintian finds nothing, pedantic tags included" \
+    lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$deb" 2>/dev/null
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in qt6-wayland fonts-noto-cjk; do
-    if grep -qE "(^|, )$package( |,|$)" <<<"$depends"; then
-        echo "ok:   depends on $package"
-    else
-        echo "FAIL: no dependency on $package in: $depends"
-        fail=1
-    fi
+    check "depends on $package" grep -qE "(^|, )$package( |,|$)" <<<"$depends"
 done
+[ $fail -eq 0 ] || echo "Depends: $depends"
 exit $fail

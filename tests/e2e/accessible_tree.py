@@ -6,10 +6,11 @@
 Waits up to SECONDS for an application named APP_NAME with a window on the
 accessibility bus of the session bus in DBUS_SESSION_BUS_ADDRESS (asking for
 that bus starts it, as a screen reader starting at login does), then writes
-its tree as JSON: each object with its role, name, description, text (where
-it has a text interface), place on the screen, relations (kind to
-"role:name" of each target) and children.
+its objects as a JSON list, parents first: each with its role, name,
+description, parent ("role:name"), text (where it has a text interface),
+centre on the screen and relations ("kind role:name" for each target).
 """
+import contextlib
 import json
 import sys
 import time
@@ -17,48 +18,35 @@ import time
 import pyatspi
 
 
-def describe(acc):
-    node = {
-        "role": acc.getRoleName(),
-        "name": acc.name,
-        "description": acc.description,
-        "relations": {},
-        "children": [describe(child) for child in acc if child is not None],
-    }
-    try:
+def describe(acc, parent, into):
+    node = {"role": acc.getRoleName(), "name": acc.name, "description": acc.description, "parent": parent,
+            "relations": []}
+    with contextlib.suppress(NotImplementedError):
         node["text"] = acc.queryText().getText(0, -1)
-    except NotImplementedError:
-        pass
-    try:
+    with contextlib.suppress(NotImplementedError):
         box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        node["extents"] = [box.x, box.y, box.width, box.height]
-    except NotImplementedError:
-        pass
+        node["centre"] = [box.x + box.width // 2, box.y + box.height // 2]
     for relation in acc.getRelationSet():
-        targets = [relation.getTarget(i) for i in range(relation.getNTargets())]
-        node["relations"].setdefault(relation.getRelationType().value_nick, []).extend(
-            f"{t.getRoleName()}:{t.name}" for t in targets)
-    return node
-
-
-def find_app(name):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == name and app.childCount > 0:
-            return app
-    return None
+        kind = relation.getRelationType().value_nick
+        node["relations"] += [f"{kind} {t.getRoleName()}:{t.name}"
+                              for t in map(relation.getTarget, range(relation.getNTargets()))]
+    into.append(node)
+    for child in acc:
+        if child is not None:
+            describe(child, f"{node['role']}:{node['name']}", into)
+    return into
 
 
 def main():
     name, output, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
     deadline = time.monotonic() + seconds
-    app = find_app(name)
-    while app is None:
+    while (app := next((a for a in pyatspi.Registry.getDesktop(0)
+                        if a is not None and a.name == name and a.childCount > 0), None)) is None:
         if time.monotonic() > deadline:
             sys.exit(f"no application {name!r} with a window appeared on the accessibility bus")
         time.sleep(0.1)
-        app = find_app(name)
     with open(output, "w", encoding="utf-8") as out:
-        json.dump(describe(app), out, ensure_ascii=False, indent=1)
+        json.dump(describe(app, "", []), out, ensure_ascii=False, indent=1)
 
 
 if __name__ == "__main__":

@@ -14,10 +14,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
-#include <algorithm>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,37 +25,11 @@ using namespace std::chrono_literals;
 
 constexpr auto kPatience = 10s;
 
-// One object as the screen reader has it.
-struct Accessible {
-    std::string role;
-    std::string name;
-    std::string description;
-    std::string text;
-    std::map<std::string, std::vector<std::string>> relations; // kind -> "role:name" of each target
-    std::string parent;                                        // "role:name"
-    e2e::Point centre;
-};
-
-void Flatten(const QJsonObject& node, const std::string& parent, std::vector<Accessible>& into)
+// What the screen reader has of an object under `key` (accessible_tree.py
+// lists them); relations are "kind role:name" for each target.
+std::string Get(const QJsonValue& object, const char* key)
 {
-    Accessible a{node["role"].toString().toStdString(),
-                 node["name"].toString().toStdString(),
-                 node["description"].toString().toStdString(),
-                 node["text"].toString().toStdString(),
-                 {},
-                 parent,
-                 {}};
-    const QJsonObject relations = node["relations"].toObject();
-    for (auto it = relations.begin(); it != relations.end(); ++it) {
-        for (const QJsonValue target : it.value().toArray())
-            a.relations[it.key().toStdString()].push_back(target.toString().toStdString());
-    }
-    const QJsonArray box = node["extents"].toArray();
-    if (box.size() == 4)
-        a.centre = {box[0].toInt() + box[2].toInt() / 2, box[1].toInt() + box[3].toInt() / 2};
-    into.push_back(a);
-    for (const QJsonValue child : node["children"].toArray())
-        Flatten(child.toObject(), a.role + ":" + a.name, into);
+    return object[key].toString().toStdString();
 }
 
 class Desktop : public ::testing::Test {
@@ -74,9 +45,10 @@ class Desktop : public ::testing::Test {
         // display: the accessibility bus would advertise itself there, where
         // nothing of ours looks.
         const std::string socket = m_dir / "bus";
-        ASSERT_TRUE(m_bus.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
-                                testsupport::Environment({{"XDG_RUNTIME_DIR", m_dir / "run"}, {"DISPLAY", ""}}),
-                                m_dir / "dbus-daemon.log", &error))
+        ASSERT_TRUE(
+            m_bus.Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
+                        testsupport::Environment({{"XDG_RUNTIME_DIR", m_dir / "run"}, {"DISPLAY", ""}}),
+                        m_dir / "dbus-daemon.log", &error))
             << error;
         ASSERT_TRUE(testsupport::WaitUntil([&] { return testsupport::SocketAccepts(socket); }, kPatience))
             << "dbus-daemon did not listen: " << m_bus.Output();
@@ -85,9 +57,9 @@ class Desktop : public ::testing::Test {
         program.environment = {{"DBUS_SESSION_BUS_ADDRESS", m_busAddress},
                                {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
                                {"PULSE_SERVER", "unix:" + (m_dir / "no-sound-server")}};
-        m_window = e2e::StartCopy(program, m_x, m_app, m_dir.Path(), m_dir / "stderr", kPatience, &error);
-        ASSERT_NE(m_window, e2e::kNoWindow) << error;
-        m_x.Focus(m_window);
+        const auto window = e2e::StartCopy(program, m_x, m_app, m_dir.Path(), m_dir / "stderr", kPatience, &error);
+        ASSERT_NE(window, e2e::kNoWindow) << error;
+        m_x.Focus(window);
     }
 
     void TearDown() override
@@ -99,28 +71,27 @@ class Desktop : public ::testing::Test {
     }
 
     // Every object of the program a screen reader reads now, parents first.
-    std::vector<Accessible> Read()
+    QJsonArray Read()
     {
         const std::string json = m_dir / "tree.json";
         testsupport::ChildProcess reader;
         std::string error;
-        EXPECT_TRUE(reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
-                                 testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}, {"DISPLAY", ""}}),
-                                 m_dir / "reader.log", &error))
+        EXPECT_TRUE(
+            reader.Start({"/usr/bin/python3", ACCESSIBLE_TREE_PY, "tonegen", json, "20"},
+                         testsupport::Environment({{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}, {"DISPLAY", ""}}),
+                         m_dir / "reader.log", &error))
             << error;
         EXPECT_EQ(reader.Ending(30s), "exited with status 0") << "the reader failed:\n" << reader.Output();
-        std::vector<Accessible> all;
-        Flatten(QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).object(), "", all);
-        return all;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadFile(json))).array();
     }
 
-    static const Accessible* Find(const std::vector<Accessible>& all, const std::string& role, const std::string& name)
+    // The object with this role and name; an empty one when there is none.
+    static QJsonValue Find(const QJsonArray& all, const std::string& role, const std::string& name)
     {
-        for (const Accessible& a : all) {
-            if (a.role == role && a.name == name)
-                return &a;
-        }
-        return nullptr;
+        for (const QJsonValue a : all)
+            if (Get(a, "role") == role && Get(a, "name") == name)
+                return a;
+        return {};
     }
 
     testsupport::TempDir m_dir{"desktop"};
@@ -128,39 +99,38 @@ class Desktop : public ::testing::Test {
     testsupport::ChildProcess m_bus;
     std::string m_busAddress;
     testsupport::ChildProcess m_app;
-    e2e::Window m_window = e2e::kNoWindow;
 };
 
 TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
 {
-    const std::vector<Accessible> all = Read();
+    const QJsonArray all = Read();
 
     std::vector<std::string> labels;
-    for (const Accessible& a : all) {
-        if (a.role == "label")
-            labels.push_back(a.name);
-    }
+    for (const QJsonValue a : all)
+        if (Get(a, "role") == "label")
+            labels.push_back(Get(a, "name"));
     EXPECT_EQ(labels, (std::vector<std::string>{"常见声卡支持的 采样频率 单位：Hz", "范围：1Hz——20KHz 单位：Hz",
                                                 "范围：1秒——5小时 单位：秒（S）"}));
 
     // Each field named after its box, with its value, labelled by its range.
-    for (const auto& [box, value, label] : {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
-                                            std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
-        const Accessible* field = Find(all, "text", box);
-        ASSERT_NE(field, nullptr) << "no text field named " << box;
-        EXPECT_EQ(field->text, value);
-        EXPECT_EQ(field->parent, std::string("panel:") + box);
-        const auto by = field->relations.find("labelled-by");
-        EXPECT_TRUE(by != field->relations.end() && std::count(by->second.begin(), by->second.end(), label) == 1)
+    for (const auto& [box, value, label] :
+         {std::tuple{"设置输出频率", "1000", "label:范围：1Hz——20KHz 单位：Hz"},
+          std::tuple{"设置定时输出持续时间", "1", "label:范围：1秒——5小时 单位：秒（S）"}}) {
+        const QJsonValue field = Find(all, "text", box);
+        ASSERT_EQ(Get(field, "role"), "text") << "no text field named " << box;
+        EXPECT_EQ(Get(field, "text"), value);
+        EXPECT_EQ(Get(field, "parent"), std::string("panel:") + box);
+        EXPECT_EQ(field["relations"].toArray().toVariantList().count(QString("labelled-by ") + label), 1)
             << box << " is not labelled by " << label;
     }
 
     std::vector<std::pair<std::string, std::string>> starts; // description, parent
     int rates = 0;
-    for (const Accessible& a : all) {
-        if (a.role == "push button" && a.name == "开始输出")
-            starts.emplace_back(a.description, a.parent);
-        if (a.role == "radio button" && a.parent == "panel:选择声卡采样频率" && a.description.ends_with("Hz"))
+    for (const QJsonValue a : all) {
+        if (Get(a, "role") == "push button" && Get(a, "name") == "开始输出")
+            starts.emplace_back(Get(a, "description"), Get(a, "parent"));
+        if (Get(a, "role") == "radio button" && Get(a, "parent") == "panel:选择声卡采样频率" &&
+            Get(a, "description").ends_with("Hz"))
             ++rates;
     }
     EXPECT_EQ(starts, (std::vector<std::pair<std::string, std::string>>{{"连续输出时", "panel:连续输出时"},
@@ -173,30 +143,22 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
 // first line break.
 TEST_F(Desktop, MiddleClickPastesThePrimarySelection)
 {
-    const Accessible* frequency = nullptr;
-    std::vector<Accessible> all = Read();
-    frequency = Find(all, "text", "设置输出频率");
-    ASSERT_NE(frequency, nullptr);
-    const e2e::Point field = frequency->centre;
+    const auto frequency = [&] { return Find(Read(), "text", "设置输出频率"); };
+    const QJsonValue centre = frequency()["centre"];
+    ASSERT_TRUE(centre.isArray()) << "no frequency field";
+    const e2e::Point field{centre[0].toInt(), centre[1].toInt()};
 
     // The click lands past the end of "1000", where the paste goes.
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "5\nx"));
     m_x.Click(field, 2);
     std::string text;
-    testsupport::WaitUntil(
-        [&] {
-            all = Read();
-            frequency = Find(all, "text", "设置输出频率");
-            text = frequency != nullptr ? frequency->text : "";
-            return text != "1000";
-        },
-        kPatience);
+    testsupport::WaitUntil([&] { return (text = Get(frequency(), "text")) != "1000"; }, kPatience);
     EXPECT_EQ(text, "10005");
 
-    const auto mapped = m_x.MappedTopLevels();
+    const auto before = m_x.MappedTopLevels();
     ASSERT_TRUE(m_x.OwnSelection("PRIMARY", "x"));
     m_x.Click(field, 2);
-    EXPECT_NE(m_x.WaitForNewWindow("tonegen", {mapped.begin(), mapped.end()}, kPatience), e2e::kNoWindow)
+    EXPECT_NE(m_x.WaitForNewWindow("tonegen", before, kPatience), e2e::kNoWindow)
         << "a pasted letter did not bring up the integer prompt";
 }
 

@@ -6,14 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace e2e {
 
 std::string DialogGeometry::Measure(XSession& x, Window window, bool exactUnits)
 {
     const DialogTemplate& tmpl = g_toneGenDialogTemplate;
-    m_origin = x.Origin(window);
-    const Point size = x.Size(window);
+    Point size;
+    std::tie(m_origin, size) = x.Inside(window);
     const std::string measured = std::to_string(size.x) + "x" + std::to_string(size.y);
     if (exactUnits && (size.x != 2 * tmpl.cx || size.y != 2 * tmpl.cy))
         return "the dialog is " + measured + " pixels, not two to the dialog unit";
@@ -28,9 +29,8 @@ std::string DialogGeometry::Measure(XSession& x, Window window, bool exactUnits)
 
 Point DialogGeometry::Centre(int id) const
 {
-    const auto& items = g_toneGenDialogTemplate.items;
-    const auto item = std::find_if(items.begin(), items.end(), [id](const auto& i) { return i.id == id; });
-    if (item == items.end())
+    const auto item = std::ranges::find(g_toneGenDialogTemplate.items, id, &DialogItemTemplate::id);
+    if (item == g_toneGenDialogTemplate.items.end())
         return m_origin;
     return {m_origin.x + static_cast<int>(std::lround((item->x + item->cx / 2.0) * m_unitX)),
             m_origin.y + static_cast<int>(std::lround((item->y + item->cy / 2.0) * m_unitY))};

@@ -23,8 +23,7 @@ class DialogGeometry {
 
   private:
     Point m_origin;
-    double m_unitX = 2.0;
-    double m_unitY = 2.0;
+    double m_unitX = 2.0, m_unitY = 2.0;
 };
 
 // Into field `id`, all its text selected. The classic edit control knows no

@@ -2,9 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 #include "wait_until.h"
 
@@ -15,7 +13,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -24,22 +21,13 @@ namespace e2e {
 
 namespace {
 
-// Windows of another process vanish whenever it likes, between listing
-// them and asking about them; such a request fails with BadWindow, which
-// must not end the test program as Xlib's default handler would.
-int IgnoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 // The property's items as Xlib hands them over: a char, short or long
 // each for formats 8, 16 and 32.
 std::string Property(Display* d, Window w, const char* name)
 {
-    Atom type = None;
+    Atom type;
     int format = 0;
-    unsigned long count = 0;
-    unsigned long rest = 0;
+    unsigned long count = 0, rest;
     unsigned char* data = nullptr;
     if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 4096, False, AnyPropertyType, &type, &format, &count,
                            &rest, &data) != Success ||
@@ -53,169 +41,107 @@ std::string Property(Display* d, Window w, const char* name)
 
 } // namespace
 
-// Its own connection, used by its own thread only: Xlib connections are not
-// to be shared between threads, and the thread must answer requests while
-// the test waits for something else.
+// Its own connection, which Xlib locks for the two threads that use it
+// (XInitThreads): the test's, which takes selections, and its own, which
+// must answer requests for them while the test waits for something else.
 class XSession::SelectionOwner {
   public:
-    explicit SelectionOwner(Display* display) : m_display(display)
+    explicit SelectionOwner(Display* display)
+        : m_display(display), m_window(XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0)),
+          m_targets(XInternAtom(display, "TARGETS", False)), m_utf8(XInternAtom(display, "UTF8_STRING", False)),
+          m_thread([this] { Run(); })
     {
-        m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
-        m_targets = XInternAtom(m_display, "TARGETS", False);
-        m_utf8 = XInternAtom(m_display, "UTF8_STRING", False);
-        XSync(m_display, False);
-        if (pipe2(m_wake, O_CLOEXEC) == 0)
-            m_thread = std::thread([this] { Run(); });
     }
 
     ~SelectionOwner()
     {
-        if (m_thread.joinable()) {
-            {
-                std::lock_guard lock(m_mutex);
-                m_stop = true;
-            }
-            Wake();
-            m_thread.join();
-            close(m_wake[0]);
-            close(m_wake[1]);
-        }
+        // A message to its own window ends the thread's wait for events.
+        XEvent stop{};
+        stop.xclient = {ClientMessage, 0, False, m_display, m_window, m_targets, 32, {}};
+        XSendEvent(m_display, m_window, False, NoEventMask, &stop);
+        XFlush(m_display);
+        m_thread.join();
         XCloseDisplay(m_display);
     }
 
-    bool Own(std::string_view selection, std::string text)
+    bool Own(std::string_view name, std::string text)
     {
-        if (!m_thread.joinable())
-            return false;
-        std::unique_lock lock(m_mutex);
-        m_request = {std::string(selection), std::move(text)};
-        m_answered = false;
-        Wake();
-        m_changed.wait(lock, [this] { return m_answered; });
-        return m_owned;
+        const Atom selection = Intern(name);
+        {
+            std::lock_guard lock(m_mutex);
+            m_held[selection] = {std::move(text)};
+        }
+        XSetSelectionOwner(m_display, selection, m_window, CurrentTime);
+        return XGetSelectionOwner(m_display, selection) == m_window;
     }
 
-    bool WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
+    bool WaitUntilAsked(std::string_view name, bool forText, std::chrono::milliseconds timeout)
     {
+        const Atom selection = Intern(name);
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [&] {
-            const auto asked = m_asked.find(std::string(selection));
-            return asked != m_asked.end() && (forText ? asked->second.text : asked->second.targets);
+            const auto held = m_held.find(selection);
+            return held != m_held.end() && (forText ? held->second.textAsked : held->second.targetsAsked);
         });
     }
 
   private:
-    struct Request {
-        std::string selection;
+    // What a selection holds, and what clients have asked of it since it was
+    // last taken.
+    struct Held {
         std::string text;
-    };
-    // What clients have asked of a selection since it was last taken.
-    struct Asked {
-        bool targets = false;
-        bool text = false;
+        bool targetsAsked = false, textAsked = false;
     };
 
-    void Wake()
-    {
-        const char byte = 0;
-        [[maybe_unused]] const ssize_t n = write(m_wake[1], &byte, 1);
-    }
+    Atom Intern(std::string_view name) { return XInternAtom(m_display, std::string(name).c_str(), False); }
 
     void Run()
     {
         for (;;) {
-            {
-                std::lock_guard lock(m_mutex);
-                if (m_stop)
-                    return;
-                if (!m_answered)
-                    TakeRequested();
-            }
-            while (XPending(m_display) > 0) {
-                XEvent event;
-                XNextEvent(m_display, &event);
-                if (event.type == SelectionRequest)
-                    Serve(event.xselectionrequest);
-                else if (event.type == SelectionClear)
-                    m_texts.erase(event.xselectionclear.selection);
-            }
-            pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-            poll(fds, 2, 100);
-            if (fds[1].revents & POLLIN) {
-                char drain[16];
-                [[maybe_unused]] const ssize_t n = read(m_wake[0], drain, sizeof drain);
-            }
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type == ClientMessage && event.xclient.window == m_window)
+                return;
+            if (event.type == SelectionRequest)
+                Serve(event.xselectionrequest);
         }
-    }
-
-    // With the lock held.
-    void TakeRequested()
-    {
-        const Atom selection = XInternAtom(m_display, m_request.selection.c_str(), False);
-        XSetSelectionOwner(m_display, selection, m_window, CurrentTime);
-        m_owned = XGetSelectionOwner(m_display, selection) == m_window;
-        if (m_owned) {
-            m_texts[selection] = m_request.text;
-            m_names[selection] = m_request.selection;
-            m_asked[m_request.selection] = {};
-        }
-        m_answered = true;
-        m_changed.notify_all();
     }
 
     void Serve(const XSelectionRequestEvent& request)
     {
-        XSelectionEvent reply{};
-        reply.type = SelectionNotify;
-        reply.requestor = request.requestor;
-        reply.selection = request.selection;
-        reply.target = request.target;
-        reply.time = request.time;
+        XSelectionEvent reply{SelectionNotify, 0,    False,       m_display, request.requestor, request.selection,
+                              request.target,  None, request.time};
         // Clients from before the property was required name none.
         const Atom property = request.property != None ? request.property : request.target;
-        const auto text = m_texts.find(request.selection);
-        if (text == m_texts.end()) {
-            reply.property = None;
-        } else if (request.target == m_targets) {
+        const bool forTargets = request.target == m_targets;
+        std::lock_guard lock(m_mutex);
+        const auto held = m_held.find(request.selection);
+        if (held != m_held.end() && (forTargets || request.target == m_utf8 || request.target == XA_STRING)) {
             const Atom targets[] = {m_targets, m_utf8, XA_STRING};
-            XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(targets), 3);
-            reply.property = property;
-        } else if (request.target == m_utf8 || request.target == XA_STRING) {
             // The texts are ASCII, which both encodings spell alike.
-            XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(text->second.data()),
-                            static_cast<int>(text->second.size()));
+            const std::string& value = held->second.text;
+            if (forTargets)
+                XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(targets), 3);
+            else
+                XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(value.data()), static_cast<int>(value.size()));
             reply.property = property;
-        } else {
-            reply.property = None;
+            (forTargets ? held->second.targetsAsked : held->second.textAsked) = true;
         }
         XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
         XFlush(m_display);
-        if (reply.property != None) {
-            std::lock_guard lock(m_mutex);
-            Asked& asked = m_asked[m_names[request.selection]];
-            (request.target == m_targets ? asked.targets : asked.text) = true;
-            m_changed.notify_all();
-        }
+        m_changed.notify_all();
     }
 
     Display* m_display;
-    Window m_window = None;
-    Atom m_targets = None;
-    Atom m_utf8 = None;
-    int m_wake[2] = {-1, -1};
-    std::thread m_thread;
-    std::map<Atom, std::string> m_texts; // the thread's alone
-    std::map<Atom, std::string> m_names; // the thread's alone
-
+    Window m_window;
+    Atom m_targets;
+    Atom m_utf8;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    bool m_stop = false;
-    Request m_request;
-    bool m_answered = true;
-    bool m_owned = false;
-    std::map<std::string, Asked> m_asked;
+    std::map<Atom, Held> m_held;
+    std::thread m_thread; // last: it runs on the members above
 };
 
 XSession::XSession() = default;
@@ -227,11 +153,14 @@ XSession::~XSession()
 
 bool XSession::Start(const std::string& logPath, std::string* error)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        *error = std::string("pipe2: ") + std::strerror(errno);
+    const auto fail = [&](std::string why) {
+        *error = std::move(why);
+        Stop();
         return false;
-    }
+    };
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return fail(std::string("pipe2: ") + std::strerror(errno));
     // Xvfb picks a free display itself and writes its number to descriptor
     // 3 once it accepts connections.
     const bool started = m_xvfb.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
@@ -244,27 +173,27 @@ bool XSession::Start(const std::string& logPath, std::string* error)
     while (started && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
         number += c;
     close(fds[0]);
-    if (number.empty()) {
-        if (started)
-            *error = "Xvfb did not report a display; its log:\n" + m_xvfb.Output();
-        Stop();
-        return false;
-    }
+    if (number.empty())
+        return fail(started ? "Xvfb did not report a display; its log:\n" + m_xvfb.Output() : *error);
     m_displayName = ":" + number;
 
-    XSetErrorHandler(IgnoreXError);
+    // Before any other Xlib call: the selection owner shares its connection
+    // between two threads.
+    XInitThreads();
+    // Windows of another process vanish whenever it likes, between listing
+    // them and asking about them; such a request fails with BadWindow, which
+    // must not end the test program as Xlib's default handler would.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     m_display = XOpenDisplay(m_displayName.c_str());
-    if (m_display == nullptr) {
-        *error = "cannot open display " + m_displayName;
-        Stop();
-        return false;
-    }
+    if (m_display == nullptr)
+        return fail("cannot open display " + m_displayName);
     int eventBase, errorBase, major, minor;
-    if (!XTestQueryExtension(m_display, &eventBase, &errorBase, &major, &minor)) {
-        *error = "the X server has no XTest extension";
-        Stop();
-        return false;
-    }
+    if (!XTestQueryExtension(m_display, &eventBase, &errorBase, &major, &minor))
+        return fail("the X server has no XTest extension");
+    Display* selections = XOpenDisplay(m_displayName.c_str());
+    if (selections == nullptr)
+        return fail("cannot open a second connection to " + m_displayName);
+    m_selections = std::make_unique<SelectionOwner>(selections);
     return true;
 }
 
@@ -279,9 +208,9 @@ void XSession::Stop()
     m_xvfb.Stop(std::chrono::seconds(5));
 }
 
-std::vector<Window> XSession::MappedTopLevels()
+std::set<Window> XSession::MappedTopLevels()
 {
-    std::vector<Window> mapped;
+    std::set<Window> mapped;
     Window root, parent;
     Window* children = nullptr;
     unsigned int count = 0;
@@ -290,10 +219,9 @@ std::vector<Window> XSession::MappedTopLevels()
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes;
         if (XGetWindowAttributes(m_display, children[i], &attributes) && attributes.map_state == IsViewable)
-            mapped.push_back(children[i]);
+            mapped.insert(children[i]);
     }
-    if (children != nullptr)
-        XFree(children);
+    XFree(children);
     return mapped;
 }
 
@@ -332,30 +260,14 @@ Window XSession::WaitForNewWindow(std::string_view title, const std::set<Window>
     return WaitForWindow([&](Window w) { return !known.contains(w) && Title(w) == title; }, timeout);
 }
 
-bool XSession::WaitUntilGone(Window w, std::chrono::milliseconds timeout)
+std::pair<Point, Point> XSession::Inside(Window w)
 {
-    return testsupport::WaitUntil(
-        [&] {
-            XWindowAttributes attributes;
-            return !XGetWindowAttributes(m_display, w, &attributes) || attributes.map_state != IsViewable;
-        },
-        timeout);
-}
-
-Point XSession::Origin(Window w)
-{
-    Point p;
+    Point origin;
     Window child;
-    XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), 0, 0, &p.x, &p.y, &child);
-    return p;
-}
-
-Point XSession::Size(Window w)
-{
+    XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), 0, 0, &origin.x, &origin.y, &child);
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(m_display, w, &attributes))
-        return {};
-    return {attributes.width, attributes.height};
+    XGetWindowAttributes(m_display, w, &attributes);
+    return {origin, {attributes.width, attributes.height}};
 }
 
 void XSession::Focus(Window w)
@@ -372,19 +284,17 @@ void XSession::Click(Point p, unsigned button)
     XSync(m_display, False);
 }
 
-void XSession::KeyEvent(unsigned long keysym, bool down)
-{
-    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, keysym), down ? True : False, CurrentTime);
-}
-
 void XSession::Key(unsigned long keysym, std::initializer_list<unsigned long> modifiers)
 {
+    const auto event = [this](unsigned long key, bool down) {
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), down ? True : False, CurrentTime);
+    };
     for (unsigned long m : modifiers)
-        KeyEvent(m, true);
-    KeyEvent(keysym, true);
-    KeyEvent(keysym, false);
+        event(m, true);
+    event(keysym, true);
+    event(keysym, false);
     for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m)
-        KeyEvent(*m, false);
+        event(*m, false);
     XSync(m_display, False);
 }
 
@@ -397,27 +307,18 @@ void XSession::Type(std::string_view text)
 
 bool XSession::OwnSelection(std::string_view selection, std::string text)
 {
-    if (!m_selections) {
-        Display* display = XOpenDisplay(m_displayName.c_str());
-        if (display == nullptr)
-            return false;
-        m_selections = std::make_unique<SelectionOwner>(display);
-    }
     return m_selections->Own(selection, std::move(text));
 }
 
 bool XSession::WaitUntilAsked(std::string_view selection, bool forText, std::chrono::milliseconds timeout)
 {
-    return m_selections && m_selections->WaitUntilAsked(selection, forText, timeout);
+    return m_selections->WaitUntilAsked(selection, forText, timeout);
 }
 
 void XSession::SendDeleteWindow(Window w)
 {
     XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = w;
-    event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
+    event.xclient = {ClientMessage, 0, False, m_display, w, XInternAtom(m_display, "WM_PROTOCOLS", False), 32, {}};
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(m_display, w, False, NoEventMask, &event);

@@ -16,12 +16,11 @@
 
 #include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 // Xlib stays out of this header: its macros (None, Bool, Status) break
 // other headers, GoogleTest's among them.
@@ -33,8 +32,7 @@ using Window = unsigned long; // an X resource id, as Xlib's Window
 inline constexpr Window kNoWindow = 0;
 
 struct Point {
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0;
 };
 
 class XSession {
@@ -53,8 +51,8 @@ class XSession {
     // ":N", for the DISPLAY of programs started against this server.
     const std::string& DisplayName() const { return m_displayName; }
 
-    // Mapped children of the root window, bottom to top.
-    std::vector<Window> MappedTopLevels();
+    // Mapped children of the root window.
+    std::set<Window> MappedTopLevels();
     // _NET_WM_NAME, else WM_NAME; empty for a window that has gone.
     std::string Title(Window w);
     // _NET_WM_PID, or -1.
@@ -64,12 +62,9 @@ class XSession {
     Window WaitForWindow(const std::function<bool(Window)>& match, std::chrono::milliseconds timeout);
     // A mapped top-level window with exactly this title that is not in `known`.
     Window WaitForNewWindow(std::string_view title, const std::set<Window>& known, std::chrono::milliseconds timeout);
-    // Polls until `w` is destroyed or unmapped.
-    bool WaitUntilGone(Window w, std::chrono::milliseconds timeout);
 
-    // Position of the window's inside in root coordinates, and its size.
-    Point Origin(Window w);
-    Point Size(Window w);
+    // The window's inside: its position in root coordinates, and its size.
+    std::pair<Point, Point> Inside(Window w);
 
     void Focus(Window w);
     // A button (1 left, 2 middle) down and up at a root position.
@@ -92,8 +87,6 @@ class XSession {
 
   private:
     class SelectionOwner;
-
-    void KeyEvent(unsigned long keysym, bool down);
 
     std::unique_ptr<SelectionOwner> m_selections;
     testsupport::ChildProcess m_xvfb;

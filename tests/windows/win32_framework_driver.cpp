@@ -10,23 +10,6 @@ namespace driver {
 
 namespace {
 
-HWND Handle(const CWnd& dialog)
-{
-    return afx::WindowImpl::HandleOf(&dialog);
-}
-
-void PumpOnce()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-        if (root == nullptr || !::IsDialogMessageW(root, &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
 std::u16string TextOf(HWND hwnd)
 {
     wchar_t buffer[256] = {};
@@ -34,20 +17,11 @@ std::u16string TextOf(HWND hwnd)
     return reinterpret_cast<const char16_t*>(buffer);
 }
 
-Rect FromRECT(const RECT& r)
-{
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 } // namespace
 
 void Pump(std::chrono::milliseconds time)
 {
-    const auto end = std::chrono::steady_clock::now() + time;
-    while (std::chrono::steady_clock::now() < end) {
-        PumpOnce();
-        ::Sleep(1);
-    }
+    PumpUntil([] { return false; }, time);
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds patience)
@@ -56,7 +30,14 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds pati
     while (!done()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
-        PumpOnce();
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+            if (root == nullptr || !::IsDialogMessageW(root, &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
         ::Sleep(1);
     }
     return true;
@@ -69,9 +50,7 @@ void Press(const CWnd& dialog, Key key)
 {
     const bool shift = key == Key::ShiftTab || key == Key::ShiftF1;
     const WPARAM vk = key == Key::Tab || key == Key::ShiftTab ? VK_TAB : VK_F1;
-    HWND target = ::GetFocus();
-    if (target == nullptr)
-        target = Handle(dialog);
+    HWND target = ::GetFocus() != nullptr ? ::GetFocus() : afx::WindowImpl::HandleOf(&dialog);
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
     keys[VK_SHIFT] = shift ? 0x80 : 0;
@@ -86,28 +65,28 @@ void Press(const CWnd& dialog, Key key)
 // BM_CLICK is the mouse's press and release on the button.
 void Click(const CWnd& dialog, int id)
 {
-    ::SendMessageW(::GetDlgItem(Handle(dialog), id), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(afx::WindowImpl::HandleOf(&dialog), id), BM_CLICK, 0, 0);
     Pump(std::chrono::milliseconds(20));
 }
 
 int FocusedId(const CWnd& dialog)
 {
     HWND focus = ::GetFocus();
-    return focus != nullptr && ::GetParent(focus) == Handle(dialog) ? ::GetDlgCtrlID(focus) : 0;
+    return focus != nullptr && ::GetParent(focus) == afx::WindowImpl::HandleOf(&dialog) ? ::GetDlgCtrlID(focus) : 0;
 }
 
 Rect WindowRect(const CWnd& dialog)
 {
     RECT r{};
-    ::GetWindowRect(Handle(dialog), &r);
-    return FromRECT(r);
+    ::GetWindowRect(afx::WindowImpl::HandleOf(&dialog), &r);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 Rect WorkArea()
 {
     RECT r{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return FromRECT(r);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 // A thread timer keeps running inside the message box's own modal loop; it

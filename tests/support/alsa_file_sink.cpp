@@ -4,24 +4,14 @@
 
 namespace testsupport {
 
-AlsaFileSink::~AlsaFileSink()
-{
-    Stop();
-}
-
 bool AlsaFileSink::Start(unsigned rate)
 {
-    Stop();
-    dir_.emplace("alsa");
-    if (dir_->Path().empty()) {
-        error_ = "cannot make a temporary directory";
+    Close();
+    if (!MakeDir("alsa") || !AddFifo(rate, *dir_ / "sink.fifo", rate)) {
+        Close();
         return false;
     }
     const std::string fifo = *dir_ / "sink.fifo";
-    if (!AddFifo(rate, fifo, rate, &error_)) {
-        Stop();
-        return false;
-    }
     UseFifo(rate);
     std::ofstream(*dir_ / "asound.conf") << "pcm.!default {\n"
                                             "    type file\n"
@@ -34,13 +24,6 @@ bool AlsaFileSink::Start(unsigned rate)
                                             "pcm.null { type null }\n";
     env_.Set("ALSA_CONFIG_PATH", *dir_ / "asound.conf");
     return true;
-}
-
-void AlsaFileSink::Stop()
-{
-    CloseFifos();
-    env_.Restore();
-    dir_.reset();
 }
 
 } // namespace testsupport

@@ -16,11 +16,8 @@
 // The recording side is SinkRecorder's.
 #pragma once
 
-#include "child_process.h"
-#include "files.h"
 #include "sink_recorder.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,22 +43,12 @@ class PulseServer : public SoundServer {
     bool UseRate(unsigned rate);
     unsigned Rate() const { return CurrentFifo(); }
 
-    // Runs pactl against this daemon (5 s timeout); its output goes to *out.
-    bool Pactl(const std::vector<std::string>& args, std::string* out = nullptr);
-
-    std::string Error() const override { return error_; }
-    std::string Dir() const { return dir_ ? dir_->Path() : ""; }
-
   private:
     bool Launch();
     bool LoadSink(unsigned rate);
-    bool Fail(std::string msg); // records msg, returns false
 
-    std::optional<TempDir> dir_;
     ChildProcess daemon_;
     std::vector<unsigned> rates_; // sinks loaded, in order
-    std::string error_;
-    EnvOverride env_;
 };
 
 } // namespace testsupport

@@ -6,11 +6,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace testsupport {
 
@@ -25,26 +28,42 @@ constexpr int kPacedPipeBytes = 4096;
 
 SinkRecorder::~SinkRecorder()
 {
-    CloseFifos();
+    Close();
 }
 
-bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned pacedRate, std::string* error)
+bool SinkRecorder::Fail(std::string why)
 {
-    if (mkfifo(path.c_str(), 0600) != 0) {
-        *error = "mkfifo: " + std::string(strerror(errno));
-        return false;
-    }
+    error_ = std::move(why);
+    return false;
+}
+
+bool SinkRecorder::MakeDir(const std::string& what)
+{
+    dir_.emplace(what);
+    if (dir_->Path().empty())
+        return Fail("cannot make a temporary directory");
+    std::filesystem::create_directories(*dir_ / "home");
+    std::filesystem::create_directories(*dir_ / "run");
+    std::ofstream(*dir_ / "client.conf") << "autospawn = no\n";
+    return true;
+}
+
+bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned pacedRate)
+{
+    if (mkfifo(path.c_str(), 0600) != 0)
+        return Fail("mkfifo: " + std::string(strerror(errno)));
     auto fifo = std::make_unique<Fifo>();
     fifo->read_fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     fifo->write_fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fifo->read_fd < 0 || fifo->write_fd < 0) {
-        *error = "open fifo: " + std::string(strerror(errno));
-        if (fifo->read_fd >= 0)
-            close(fifo->read_fd);
-        if (fifo->write_fd >= 0)
-            close(fifo->write_fd);
-        return false;
-    }
+    const auto fail = [&](const char* what) {
+        const std::string why = what + std::string(": ") + strerror(errno);
+        for (const int fd : {fifo->read_fd, fifo->write_fd})
+            if (fd >= 0)
+                close(fd);
+        return Fail(why);
+    };
+    if (fifo->read_fd < 0 || fifo->write_fd < 0)
+        return fail("open fifo");
     // Paced: the smallest pipe, so the writer blocks a few milliseconds
     // ahead of the reader. Otherwise room for seconds of audio, so a briefly
     // descheduled drainer never makes the sink drop samples. Best effort:
@@ -53,14 +72,13 @@ bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned paced
     fifo->paced_rate = pacedRate;
     fifo->paced_from = Clock::now();
     if (!drainer_.joinable()) {
-        if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-            *error = "pipe2: " + std::string(strerror(errno));
-            close(fifo->read_fd);
-            close(fifo->write_fd);
-            return false;
-        }
+        if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+            return fail("pipe2");
         stop_drainer_ = false;
-        drainer_ = std::thread([this] { DrainLoop(); });
+        drainer_ = std::thread([this] {
+            while (!stop_drainer_)
+                DrainOnce(100);
+        });
     }
     {
         std::lock_guard<std::mutex> lock(mu_);
@@ -93,13 +111,10 @@ void SinkRecorder::Wake()
     [[maybe_unused]] ssize_t n = write(wake_pipe_[1], "x", 1);
 }
 
-void SinkRecorder::CloseFifos()
+void SinkRecorder::Close()
 {
     if (drainer_.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            stop_drainer_ = true;
-        }
+        stop_drainer_ = true;
         Wake();
         drainer_.join();
     }
@@ -116,18 +131,8 @@ void SinkRecorder::CloseFifos()
     fifos_.clear();
     current_ = 0;
     recording_ = false;
-}
-
-void SinkRecorder::DrainLoop()
-{
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            if (stop_drainer_)
-                return;
-        }
-        DrainOnce(100);
-    }
+    env_.Restore();
+    dir_.reset();
 }
 
 void SinkRecorder::DrainOnce(int timeout_ms)
@@ -218,10 +223,8 @@ bool SinkRecorder::WaitForSoundFrom(std::size_t index, std::chrono::milliseconds
 {
     std::unique_lock<std::mutex> lock(mu_);
     return recorded_cv_.wait_for(lock, timeout, [&] {
-        for (; index < recorded_.size(); ++index)
-            if (recorded_[index] != 0.0f)
-                return true;
-        return false;
+        return index < recorded_.size() &&
+               std::any_of(recorded_.begin() + static_cast<long>(index), recorded_.end(), [](float s) { return s != 0; });
     });
 }
 
@@ -243,6 +246,32 @@ std::vector<float> SinkRecorder::StopRecording()
     return out;
 }
 
+bool SoundServer::Pactl(const std::vector<std::string>& args, std::string* out)
+{
+    if (!dir_)
+        return Fail("server not started");
+    const std::string outPath = *dir_ / "pactl.out";
+    unlink(outPath.c_str());
+    std::vector<std::string> argv = {"pactl", "--server=unix:" + pulseSocket_};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env = IsolatedEnvironment(dir_->Path());
+    env.push_back("PULSE_CLIENTCONFIG=" + (*dir_ / "client.conf"));
+    ChildProcess pactl;
+    std::string error;
+    if (!pactl.Start(argv, env, outPath, &error))
+        return Fail(error);
+    const auto status = pactl.WaitForExit(std::chrono::seconds(5));
+    const std::string text = pactl.Output();
+    if (out != nullptr)
+        *out = text;
+    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+        return true;
+    std::string cmd = "pactl";
+    for (const auto& a : args)
+        cmd += " " + a;
+    return Fail(cmd + (status ? " failed: " : " timed out: ") + text);
+}
+
 void SoundServer::KillMidTone(pid_t client)
 {
     const int threads = ThreadCount(client);
@@ -251,3 +280,4 @@ void SoundServer::KillMidTone(pid_t client)
 }
 
 } // namespace testsupport
+

@@ -3,14 +3,19 @@
 // the stack lives, and a recording of what the current one receives.
 #pragma once
 
+#include "child_process.h"
+#include "files.h"
+
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,22 +42,33 @@ class SinkRecorder {
     std::vector<float> StopRecording();
 
     // Why the stack did not come up, or what last went wrong with it.
-    virtual std::string Error() const = 0;
+    std::string Error() const { return error_; }
 
   protected:
+    // A fresh private folder for the stack, with the home and runtime tree
+    // IsolatedEnvironment() wants and a client configuration that never
+    // autospawns a daemon.
+    bool MakeDir(const std::string& what);
+    // Records `why` as Error(); false.
+    bool Fail(std::string why);
     // Creates a FIFO at `path` and drains it from now on, under `key` (the
     // sink's rate). Both ends stay open here, so the FIFO never reports EOF
     // or breaks a writer's pipe, even when a server dies. With `pacedRate`,
     // the FIFO is read no faster than that many samples a second from a pipe
     // shrunk to one page: a writer with no clock of its own then plays in
     // real time. Without it the pipe is large and read as it fills.
-    bool AddFifo(unsigned key, const std::string& path, unsigned pacedRate, std::string* error);
+    bool AddFifo(unsigned key, const std::string& path, unsigned pacedRate);
     bool HasFifo(unsigned key) const;
     // Records the FIFO under `key` from now on.
     void UseFifo(unsigned key);
     unsigned CurrentFifo() const;
-    // Stops draining and closes every FIFO.
-    void CloseFifos();
+    // Stops draining, closes every FIFO, puts the environment back and
+    // removes the folder.
+    void Close();
+
+    std::optional<TempDir> dir_;
+    EnvOverride env_; // how the stack points clients at itself
+    std::string error_;
 
   private:
     struct Fifo {
@@ -64,7 +80,6 @@ class SinkRecorder {
         std::vector<unsigned char> partial; // bytes of an incomplete sample
     };
 
-    void DrainLoop();
     void DrainOnce(int timeout_ms);
     void Wake();
 
@@ -73,7 +88,7 @@ class SinkRecorder {
 
     mutable std::mutex mu_;
     std::condition_variable recorded_cv_;
-    bool stop_drainer_ = false;
+    std::atomic<bool> stop_drainer_{false};
     std::map<unsigned, std::unique_ptr<Fifo>> fifos_;
     unsigned current_ = 0;
     bool recording_ = false;
@@ -91,12 +106,19 @@ class SoundServer : public SinkRecorder {
     // sinks, as a restarted server would be.
     virtual bool Revive() = 0;
 
+    // Runs pactl against the stack's PulseAudio-protocol server (5 s
+    // timeout); its output goes to *out.
+    bool Pactl(const std::vector<std::string>& args, std::string* out = nullptr);
+
     // Kill() while process `client` (this one, unless given) plays, and
     // return once its audio thread has met the loss: it ends then, within a
     // period. What the client does next must cope with that state. (A
     // thread that spins on the error instead, as PortAudio's ALSA host once
     // did, never ends; the wait gives up after two seconds.)
     void KillMidTone(pid_t client = 0);
+
+  protected:
+    std::string pulseSocket_; // the PulseAudio-protocol server's, once started
 };
 
 } // namespace testsupport

@@ -108,7 +108,7 @@ TEST_F(Framework, FailedExchangePromptsSelectsTheFieldAndReturnsFalse)
 // What the platform's viewer then does is the end-to-end cases' to see.
 TEST_F(Framework, F1AsksForTheDialogsHelpTopic)
 {
-    testsupport::HelpApp app(false);
+    testsupport::HelpApp app;
     app.m_pMainWnd = &m_probe;
     driver::Press(m_probe, driver::Key::ShiftF1);
     driver::Pump(50ms);

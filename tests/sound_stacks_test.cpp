@@ -19,11 +19,7 @@
 
 #include <QElapsedTimer>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -33,44 +29,6 @@ using namespace std::chrono_literals;
 using testsupport::Click;
 using testsupport::CpuSeconds;
 using testsupport::kPatience;
-
-// Standard error, as the process writes it, diverted into a pipe while this
-// lives. Nothing reads the pipe until Release(), and its write end does not
-// block: a flood fills it and the rest is lost, rather than filling a disk
-// or stalling the writer.
-class StderrCapture {
-  public:
-    StderrCapture()
-    {
-        std::fflush(stderr);
-        m_saved = dup(2);
-        if (pipe2(m_pipe, O_NONBLOCK | O_CLOEXEC) == 0)
-            dup2(m_pipe[1], 2);
-    }
-    ~StderrCapture() { Release(); }
-
-    // Puts standard error back and returns what was written meanwhile.
-    std::string Release()
-    {
-        if (m_saved < 0)
-            return m_text;
-        std::fflush(stderr);
-        dup2(m_saved, 2);
-        close(m_saved);
-        m_saved = -1;
-        close(m_pipe[1]);
-        char buf[4096];
-        for (ssize_t n; (n = read(m_pipe[0], buf, sizeof buf)) > 0;)
-            m_text.append(buf, static_cast<std::size_t>(n));
-        close(m_pipe[0]);
-        return m_text;
-    }
-
-  private:
-    int m_saved = -1;
-    int m_pipe[2] = {-1, -1};
-    std::string m_text;
-};
 
 // A live dialog on whatever route the test has set up first: the library is
 // initialised when the dialog opens, so the stack must exist by then.
@@ -130,7 +88,8 @@ class SoundStacks : public ::testing::Test {
         ASSERT_TRUE(m_dlg.m_playing) << route;
         ASSERT_TRUE(server.WaitForSound(kPatience)) << route;
         server.StopRecording();
-        StderrCapture stderrCapture;
+        // Into a file of gtest's: a flood in these few seconds is no danger.
+        testing::internal::CaptureStderr();
         server.KillMidTone();
         // Nothing the user does may hang on the missing server. Generous: a
         // click caught in the lost server never returns; a sound one that
@@ -149,7 +108,7 @@ class SoundStacks : public ::testing::Test {
         const double cpuBefore = CpuSeconds();
         std::this_thread::sleep_for(1s);
         EXPECT_LT(CpuSeconds() - cpuBefore, 0.2) << route << ": still busy a second after the stop";
-        const std::string text = stderrCapture.Release();
+        const std::string text = testing::internal::GetCapturedStderr();
         EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10) << route << ": standard error flooded:\n"
                                                                   << text.substr(0, 2000);
         // Starts without the server fail quietly.

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 
 namespace testsupport {
 
@@ -18,14 +17,6 @@ MessageBoxAnswerer::MessageBoxAnswerer()
         box->button(QMessageBox::Ok)->click();
     });
     m_timer.start();
-}
-
-void Pump(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 } // namespace testsupport

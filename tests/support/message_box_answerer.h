@@ -31,7 +31,4 @@ class MessageBoxAnswerer {
     std::vector<SeenMessageBox> m_seen;
 };
 
-// Processes events for `ms` milliseconds of wall time.
-void Pump(int ms);
-
 } // namespace testsupport

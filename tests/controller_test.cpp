@@ -68,16 +68,6 @@ class Controller : public testsupport::GeneratorTest {
     }
 };
 
-TEST_F(Controller, InitialStateIsIdleWithDefaults)
-{
-    EXPECT_EQ(Current(), State::Idle);
-    EXPECT_EQ(m_dlg.m_frequency, 1000u);
-    EXPECT_EQ(m_dlg.m_durationMs, 1000u);
-    EXPECT_EQ(g_sampleRate, 22050u);
-    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_FREQUENCY), u"1000");
-    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_DURATION), u"1");
-}
-
 TEST_F(Controller, StartContinuousFromEveryStateEndsContinuous)
 {
     for (const State from : {State::Idle, State::Continuous, State::Timed, State::ArmedSilent}) {
@@ -136,25 +126,6 @@ TEST_F(Controller, TimerFiresOnceEndingTheArmedStatesInIdle)
         EXPECT_EQ(Current(), State::Continuous) << "from " << Name(from) << ": the timer fired again";
         Click(m_dlg, IDC_STOP);
     }
-}
-
-TEST_F(Controller, ExitAndCloseStopOutputAndEndTheDialogWithCancel)
-{
-    Click(m_dlg, IDC_START_CONTINUOUS);
-    ASSERT_TRUE(m_dlg.m_playing);
-    Click(m_dlg, IDC_EXIT);
-    EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL);
-    EXPECT_EQ(m_dlg.m_stream, nullptr);
-    EXPECT_EQ(g_sineTable, nullptr);
-
-    m_dlg.DestroyWindow();
-    ASSERT_TRUE(m_dlg.Create());
-    Click(m_dlg, IDC_START_CONTINUOUS);
-    ASSERT_TRUE(m_dlg.m_playing);
-    testsupport::Window(m_dlg)->close();
-    EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL);
-    EXPECT_EQ(m_dlg.m_stream, nullptr);
-    EXPECT_EQ(g_sineTable, nullptr);
 }
 
 TEST_F(Controller, DurationIsComputedWithoutWrapping)

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -139,6 +140,9 @@ TEST_F(DialogGui, OpensWithDefaultsAndTheFrequencySelected)
     auto* frequency = static_cast<QLineEdit*>(Widget(m_dlg, IDC_FREQUENCY));
     EXPECT_EQ(Focus(), frequency);
     EXPECT_EQ(frequency->selectedText(), "1000");
+    EXPECT_EQ(m_dlg.m_frequency, 1000u);
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_DURATION), u"1");
+    EXPECT_EQ(m_dlg.m_durationMs, 1000u);
     EXPECT_FALSE(m_dlg.m_playing);
     EXPECT_EQ(Window(m_dlg)->windowTitle(), QString::fromUtf16(g_toneGenDialogTemplate.caption));
     EXPECT_FALSE(Window(m_dlg)->windowIcon().isNull());
@@ -206,17 +210,25 @@ TEST_F(DialogGui, EnterPressesTheDefaultButtonUnlessAnotherButtonHasTheFocus)
     EXPECT_TRUE(m_dlg.m_timerArmed);
 }
 
-TEST_F(DialogGui, EscapeEndsTheDialogWithCancelAndLeavesNoStream)
+TEST_F(DialogGui, EscapeExitAndTheCloseBoxEndTheDialogWithCancelAndLeaveNoStream)
 {
-    Key(Qt::Key_Return);
-    ASSERT_TRUE(m_dlg.m_playing);
-    Key(Qt::Key_Escape);
-    EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL);
-    EXPECT_EQ(m_dlg.m_stream, nullptr);
-    EXPECT_EQ(g_sineTable, nullptr);
-    EXPECT_EQ(Pa_GetDeviceCount(), paNotInitialized) << "the audio library is still initialised";
-    EXPECT_FALSE(Window(m_dlg)->isVisible());
-    m_dlg.m_playing = false;
+    const std::pair<const char*, std::function<void()>> waysOut[] = {
+        {"Escape", [&] { Key(Qt::Key_Escape); }},
+        {"退出", [&] { Press(Widget(m_dlg, IDC_EXIT)); }},
+        {"close box", [&] { Window(m_dlg)->close(); }}};
+    for (const auto& [way, leave] : waysOut) {
+        testsupport::Click(m_dlg, IDC_START_CONTINUOUS);
+        ASSERT_TRUE(m_dlg.m_playing) << way;
+        leave();
+        EXPECT_EQ(m_dlg.GetModalResult(), IDCANCEL) << way;
+        EXPECT_EQ(m_dlg.m_stream, nullptr) << way;
+        EXPECT_EQ(g_sineTable, nullptr) << way;
+        EXPECT_EQ(Pa_GetDeviceCount(), paNotInitialized) << way << ": the audio library is still initialised";
+        EXPECT_FALSE(Window(m_dlg)->isVisible()) << way;
+        m_dlg.m_playing = false;
+        m_dlg.DestroyWindow();
+        ASSERT_TRUE(m_dlg.Create());
+    }
 }
 
 // What a screen reader gets from Qt's accessibility interfaces, beyond what

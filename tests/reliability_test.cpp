@@ -16,6 +16,8 @@
 #include <QClipboard>
 #include <QLineEdit>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -29,17 +31,10 @@ using Reliability = testsupport::GeneratorTest;
 
 long ResidentKb()
 {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 10, '\n');
-    }
-    return -1;
+    long pages = 0;
+    long resident = -1;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 int ChurnCycles()

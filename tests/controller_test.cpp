@@ -64,7 +64,8 @@ class Controller : public testsupport::GeneratorTest {
     // Until the controller is in state `s`; false if it never gets there.
     bool WaitFor(State s)
     {
-        return QTest::qWaitFor([&] { return Current() == s; }, static_cast<int>(std::chrono::milliseconds(testsupport::kPatience).count()));
+        return QTest::qWaitFor([&] { return Current() == s; },
+                               static_cast<int>(std::chrono::milliseconds(testsupport::kPatience).count()));
     }
 };
 
@@ -93,15 +94,14 @@ TEST_F(Controller, StartTimedFromEveryStateEndsTimedAndThenIdle)
 
 TEST_F(Controller, StopAndEverySettingsChangeEndIdleFromEveryState)
 {
-    const auto stop = [&] { Click(m_dlg, IDC_STOP); };
-    const auto rate = [&] { Click(m_dlg, IDC_RATE_48000); };
-    const auto sameRate = [&] { Click(m_dlg, IDC_RATE_22050); };
     // Alternating values, so that every edit really changes the text.
     int edits = 0;
-    const auto frequency = [&] { SetText(m_dlg, IDC_FREQUENCY, ++edits % 2 ? u"440" : u"880"); };
-    const auto duration = [&] { SetText(m_dlg, IDC_DURATION, ++edits % 2 ? u"2" : u"3"); };
     const std::pair<const char*, std::function<void()>> actions[] = {
-        {"stop", stop}, {"rate", rate}, {"same rate", sameRate}, {"frequency", frequency}, {"duration", duration}};
+        {"stop", [&] { Click(m_dlg, IDC_STOP); }},
+        {"rate", [&] { Click(m_dlg, IDC_RATE_48000); }},
+        {"same rate", [&] { Click(m_dlg, IDC_RATE_22050); }},
+        {"frequency", [&] { SetText(m_dlg, IDC_FREQUENCY, ++edits % 2 ? u"440" : u"880"); }},
+        {"duration", [&] { SetText(m_dlg, IDC_DURATION, ++edits % 2 ? u"2" : u"3"); }}};
     for (const auto& [what, act] : actions) {
         for (const State from : {State::Idle, State::Continuous, State::Timed, State::ArmedSilent}) {
             Enter(from);

@@ -212,10 +212,9 @@ TEST_F(DialogGui, EnterPressesTheDefaultButtonUnlessAnotherButtonHasTheFocus)
 
 TEST_F(DialogGui, EscapeExitAndTheCloseBoxEndTheDialogWithCancelAndLeaveNoStream)
 {
-    const std::pair<const char*, std::function<void()>> waysOut[] = {
-        {"Escape", [&] { Key(Qt::Key_Escape); }},
-        {"退出", [&] { Press(Widget(m_dlg, IDC_EXIT)); }},
-        {"close box", [&] { Window(m_dlg)->close(); }}};
+    const std::pair<const char*, std::function<void()>> waysOut[] = {{"Escape", [&] { Key(Qt::Key_Escape); }},
+                                                                     {"退出", [&] { Press(Widget(m_dlg, IDC_EXIT)); }},
+                                                                     {"close box", [&] { Window(m_dlg)->close(); }}};
     for (const auto& [way, leave] : waysOut) {
         testsupport::Click(m_dlg, IDC_START_CONTINUOUS);
         ASSERT_TRUE(m_dlg.m_playing) << way;

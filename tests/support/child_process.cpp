@@ -182,10 +182,8 @@ std::string ChildProcess::Output() const
 
 double CpuSeconds(const rusage& usage)
 {
-    const auto seconds = [](const timeval& tv) {
-        return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double CpuSeconds()

@@ -105,8 +105,8 @@ bool PipeWireServer::Launch()
                 if (!child->Running())
                     child->Start({program}, env, log);
             std::string sink;
-            return !daemon_.Running() ||
-                   (SocketAccepts(pulseSocket_) && Pactl({"get-default-sink"}, &sink) && sink.find(kSink) != std::string::npos);
+            return !daemon_.Running() || (SocketAccepts(pulseSocket_) && Pactl({"get-default-sink"}, &sink) &&
+                                          sink.find(kSink) != std::string::npos);
         },
         10s);
     if (up && Running()) {

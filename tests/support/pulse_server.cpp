@@ -5,7 +5,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-
 namespace testsupport {
 
 using namespace std::chrono_literals;

@@ -185,9 +185,6 @@ void SinkRecorder::DrainOnce(int timeout_ms)
                 const std::size_t old = recorded_.size();
                 recorded_.resize(old + whole);
                 std::memcpy(recorded_.data() + old, bytes.data(), whole * sizeof(float));
-                if (!heard_)
-                    heard_ = std::any_of(recorded_.begin() + static_cast<long>(old), recorded_.end(),
-                                         [](float s) { return s != 0.0f; });
             }
             bytes.erase(bytes.begin(), bytes.begin() + static_cast<long>(whole * sizeof(float)));
         }
@@ -203,7 +200,6 @@ void SinkRecorder::StartRecording()
         DrainOnce(0);
     std::lock_guard<std::mutex> lock(mu_);
     recorded_.clear();
-    heard_ = false;
     recording_ = true;
 }
 
@@ -213,18 +209,15 @@ bool SinkRecorder::WaitForRecorded(std::size_t count, std::chrono::milliseconds 
     return recorded_cv_.wait_for(lock, timeout, [&] { return recorded_.size() >= count; });
 }
 
-bool SinkRecorder::WaitForSound(std::chrono::milliseconds timeout)
-{
-    std::unique_lock<std::mutex> lock(mu_);
-    return recorded_cv_.wait_for(lock, timeout, [&] { return heard_; });
-}
-
 bool SinkRecorder::WaitForSoundFrom(std::size_t index, std::chrono::milliseconds timeout)
 {
     std::unique_lock<std::mutex> lock(mu_);
     return recorded_cv_.wait_for(lock, timeout, [&] {
-        return index < recorded_.size() &&
-               std::any_of(recorded_.begin() + static_cast<long>(index), recorded_.end(), [](float s) { return s != 0; });
+        // Each wake-up looks only at what is new.
+        const auto sound = std::find_if(recorded_.begin() + static_cast<long>(std::min(index, recorded_.size())),
+                                        recorded_.end(), [](float s) { return s != 0.0f; });
+        index = static_cast<std::size_t>(sound - recorded_.begin());
+        return sound != recorded_.end();
     });
 }
 
@@ -280,4 +273,3 @@ void SoundServer::KillMidTone(pid_t client)
 }
 
 } // namespace testsupport
-

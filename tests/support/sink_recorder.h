@@ -35,10 +35,10 @@ class SinkRecorder {
     // out; returns whether the count was reached.
     bool WaitForRecorded(std::size_t count, std::chrono::milliseconds timeout);
     std::size_t RecordedCount() const;
-    // Blocks until the recording holds a non-zero sample or `timeout` ran out.
-    bool WaitForSound(std::chrono::milliseconds timeout);
-    // The same for a non-zero sample at `index` or later.
+    // Blocks until the recording holds a non-zero sample at `index` or later,
+    // or `timeout` ran out.
     bool WaitForSoundFrom(std::size_t index, std::chrono::milliseconds timeout);
+    bool WaitForSound(std::chrono::milliseconds timeout) { return WaitForSoundFrom(0, timeout); }
     std::vector<float> StopRecording();
 
     // Why the stack did not come up, or what last went wrong with it.
@@ -93,7 +93,6 @@ class SinkRecorder {
     unsigned current_ = 0;
     bool recording_ = false;
     std::vector<float> recorded_;
-    bool heard_ = false; // recorded_ holds a non-zero sample
 };
 
 // A stack whose server can be lost mid-tone and brought back.

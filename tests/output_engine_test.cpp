@@ -149,11 +149,10 @@ TEST_F(OutputEngine, RecommendedDeviceVariableNamesTheOutputOnlyWhenValid)
     PaDeviceIndex other = paNoDevice;
     PaDeviceIndex inputOnly = paNoDevice;
     for (PaDeviceIndex i = 0; i < count; ++i) {
-        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
-        if (info->maxOutputChannels > 0 && i != standard && other == paNoDevice)
-            other = i;
-        if (info->maxOutputChannels == 0 && inputOnly == paNoDevice)
+        if (Pa_GetDeviceInfo(i)->maxOutputChannels == 0)
             inputOnly = i;
+        else if (i != standard)
+            other = i;
     }
     ASSERT_NE(other, paNoDevice) << "need a second output device";
 

@@ -1,6 +1,5 @@
 #include "sink_recorder.h"
 
-#include "child_process.h"
 #include "wait_until.h"
 
 #include <fcntl.h>

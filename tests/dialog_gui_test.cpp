@@ -2,6 +2,7 @@
 // keyboard rules and the integer prompt, driven with real key and mouse
 // events. Starting and stopping output needs the private sound server.
 
+#include "framework_driver.h"
 #include "generator_fixture.h"
 #include "rates.h"
 #include "sine_table.h"
@@ -49,15 +50,6 @@ class DialogGui : public testsupport::GeneratorTest {
     // Every control, those inside group boxes included.
     QList<QWidget*> Controls() const { return Window(m_dlg)->findChildren<QWidget*>(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Focus(), key, mods); }
-    static void Press(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, w->height() / 2)); }
-    int FocusId() const
-    {
-        for (int id = IDC_RATE_22050; id <= IDC_EXIT; ++id) {
-            if (Widget(m_dlg, id) == Focus())
-                return id;
-        }
-        return 0;
-    }
 };
 
 TEST_F(DialogGui, ControlsSitWhereTheTemplatePutsThemAtTwoPixelsPerUnit)
@@ -151,11 +143,11 @@ TEST_F(DialogGui, TabVisitsTheTabStopsInTemplateOrderAndShiftTabReturns)
                                    IDC_STOP,      IDC_EXIT,     IDC_FREQUENCY};
     for (std::size_t i = 1; i < order.size(); ++i) {
         Key(Qt::Key_Tab);
-        EXPECT_EQ(FocusId(), order[i]) << "after tab " << i;
+        EXPECT_EQ(driver::FocusedId(m_dlg), order[i]) << "after tab " << i;
     }
     for (std::size_t i = order.size() - 1; i-- > 0;) {
         Key(Qt::Key_Backtab, Qt::ShiftModifier);
-        EXPECT_EQ(FocusId(), order[i]);
+        EXPECT_EQ(driver::FocusedId(m_dlg), order[i]);
     }
     // Tabbing into a field selects its whole text.
     Key(Qt::Key_Tab);
@@ -164,27 +156,27 @@ TEST_F(DialogGui, TabVisitsTheTabStopsInTemplateOrderAndShiftTabReturns)
 
 TEST_F(DialogGui, ArrowKeysWalkTheRatesInIdentifierOrderAndEachMoveClicks)
 {
-    Press(Widget(m_dlg, IDC_RATE_22050));
-    ASSERT_EQ(FocusId(), IDC_RATE_22050);
+    driver::Click(m_dlg, IDC_RATE_22050);
+    ASSERT_EQ(driver::FocusedId(m_dlg), IDC_RATE_22050);
     // Down from 22050, the first, through the rest and round to it again.
     const auto& rates = testsupport::kRateButtons;
     int current = IDC_RATE_22050;
     for (std::size_t i = 1; i <= rates.size(); ++i) {
         const auto& [id, rate] = rates[i % rates.size()];
-        Press(Widget(m_dlg, IDC_START_CONTINUOUS));
+        driver::Click(m_dlg, IDC_START_CONTINUOUS);
         ASSERT_TRUE(m_dlg.m_playing);
         Widget(m_dlg, current)->setFocus(Qt::MouseFocusReason);
         Key(Qt::Key_Down);
         current = id;
-        EXPECT_EQ(FocusId(), id);
+        EXPECT_EQ(driver::FocusedId(m_dlg), id);
         EXPECT_TRUE(static_cast<QRadioButton*>(Widget(m_dlg, id))->isChecked());
         EXPECT_EQ(g_sampleRate, rate);
         EXPECT_FALSE(m_dlg.m_playing) << "the move did not count as a click";
     }
     Key(Qt::Key_Up);
-    EXPECT_EQ(FocusId(), IDC_RATE_96000);
+    EXPECT_EQ(driver::FocusedId(m_dlg), IDC_RATE_96000);
     Key(Qt::Key_Left);
-    EXPECT_EQ(FocusId(), IDC_RATE_88200);
+    EXPECT_EQ(driver::FocusedId(m_dlg), IDC_RATE_88200);
     Key(Qt::Key_Right);
     EXPECT_EQ(g_sampleRate, 96000u);
 }
@@ -206,7 +198,7 @@ TEST_F(DialogGui, EnterPressesTheDefaultButtonUnlessAnotherButtonHasTheFocus)
 TEST_F(DialogGui, EscapeExitAndTheCloseBoxEndTheDialogWithCancelAndLeaveNoStream)
 {
     const std::pair<const char*, std::function<void()>> waysOut[] = {{"Escape", [&] { Key(Qt::Key_Escape); }},
-                                                                     {"退出", [&] { Press(Widget(m_dlg, IDC_EXIT)); }},
+                                                                     {"退出", [&] { driver::Click(m_dlg, IDC_EXIT); }},
                                                                      {"close box", [&] { Window(m_dlg)->close(); }}};
     for (const auto& [way, leave] : waysOut) {
         testsupport::Click(m_dlg, IDC_START_CONTINUOUS);

@@ -47,6 +47,21 @@ class OutputEngine : public testsupport::AudioTest {
         m_dlg.m_playing = false;
     }
 
+    // A tone of `frequency`, recorded from its start until the sink has
+    // heard `seconds` of it and for a while after its stop.
+    std::vector<float> PlayAndRecord(std::uint32_t frequency, double seconds)
+    {
+        return Record(
+            [&] {
+                Start(frequency);
+                ASSERT_TRUE(m_dlg.m_playing);
+                EXPECT_FALSE(LibraryReleased());
+                EXPECT_TRUE(HearFor(seconds));
+                Stop();
+            },
+            300);
+    }
+
     CToneGenDlg m_dlg;
 };
 
@@ -58,16 +73,8 @@ TEST_F(OutputEngine, PlaysTheTableFromSampleZeroAcrossWraps)
     const std::pair<std::uint32_t, std::uint32_t> tones[] = {{8000, 1000}, {44100, 2000}, {96000, 1000}};
     for (const auto& [rate, frequency] : tones) {
         UseRate(rate);
-        const auto recording = Record(
-            [&] {
-                Start(frequency);
-                ASSERT_TRUE(m_dlg.m_playing);
-                EXPECT_FALSE(LibraryReleased());
-                EXPECT_TRUE(HearFor(2.2));
-                Stop();
-                EXPECT_TRUE(LibraryReleased());
-            },
-            300);
+        const auto recording = PlayAndRecord(frequency, 2.2);
+        EXPECT_TRUE(LibraryReleased());
         const auto span = FindTone(recording);
         EXPECT_GE(span.end - span.begin, 2 * rate) << "less than two wraps recorded at " << rate;
         EXPECT_EQ(ToneMismatch(recording, frequency, rate), "") << rate;
@@ -127,15 +134,7 @@ TEST_F(OutputEngine, FailedStartsLeaveOutputOffAndTheNextStartPlays)
             ASSERT_TRUE(m_server.Revive()) << m_server.Error();
         }
         UseRate(8000);
-        const auto recording = Record(
-            [&] {
-                Start(1000);
-                EXPECT_TRUE(m_dlg.m_playing);
-                EXPECT_TRUE(HearFor(0.3));
-                Stop();
-            },
-            200);
-        EXPECT_EQ(ToneMismatch(recording, 1000, 8000), "");
+        EXPECT_EQ(ToneMismatch(PlayAndRecord(1000, 0.3), 1000, 8000), "");
     }
 }
 
@@ -170,14 +169,7 @@ TEST_F(OutputEngine, RecommendedDeviceVariableNamesTheOutputOnlyWhenValid)
 
     // With an ignored value the tone still reaches the default output.
     setenv("PA_RECOMMENDED_OUTPUT_DEVICE", "abc", 1);
-    const auto recording = Record(
-        [&] {
-            Start(1000);
-            EXPECT_TRUE(m_dlg.m_playing);
-            EXPECT_TRUE(HearFor(0.2));
-            Stop();
-        },
-        200);
+    const auto recording = PlayAndRecord(1000, 0.2);
     unsetenv("PA_RECOMMENDED_OUTPUT_DEVICE");
     EXPECT_EQ(ToneMismatch(recording, 1000, 22050), "");
 }

@@ -85,8 +85,6 @@ TEST_F(Reliability, ChurnOfStartsAndStopsKeepsPlayingFromSampleZeroInFlatMemory)
     std::printf("churn: %d cycles, %d recorded and checked, %d failed starts, resident %ld kB after 200, %ld kB at "
                 "the end\n",
                 cycles, verified, failedStarts, warmKb, endKb);
-    RecordProperty("resident_kb_after_200", static_cast<int>(warmKb));
-    RecordProperty("resident_kb_at_end", static_cast<int>(endKb));
     EXPECT_EQ(failedStarts, 0);
 #if !defined(__SANITIZE_ADDRESS__)
     // (AddressSanitizer's quarantine holds freed memory back on purpose;

@@ -2,7 +2,8 @@
 // PulseAudio-protocol server and through its own ALSA plugin, bare ALSA with
 // no server, and PulseAudio; each recorded at its sink and compared with the
 // table sample for sample. A server that is missing at the first start, or
-// dies mid-tone, must cost the user nothing but silence.
+// dies mid-tone, must cost the user nothing but silence. Last, the private
+// PulseAudio server's recording is held to being a timeline.
 
 #include "alsa_file_sink.h"
 #include "audio_fixture.h"
@@ -20,8 +21,10 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -155,6 +158,28 @@ TEST_F(SoundStacks, PulseAudioSurvivesLosingTheServer)
     ASSERT_TRUE(server.UseRate(48000)) << server.Error();
     ExpectServerLossCostsOnlySilence(server, 48000, "PulseAudio");
     EXPECT_EQ(server.Error(), "");
+}
+
+// What the audio tests rely on and might pass without, were it lost: a
+// recording that is a real-time timeline. (A server that cannot be reached,
+// a kill that leaves it running or a revival without its sinks, and samples
+// that do not arrive bit for bit, fail the audio tests.)
+TEST(PulseServerTest, RecordsSilenceInRealTime)
+{
+    constexpr unsigned kRate = 48000;
+    testsupport::PulseServer server;
+    ASSERT_TRUE(server.Start()) << server.Error();
+    ASSERT_TRUE(server.UseRate(kRate)) << server.Error();
+    const auto start = std::chrono::steady_clock::now();
+    server.StartRecording();
+    ASSERT_TRUE(server.WaitForRecorded(kRate * 3 / 10, 5s)) << "only " << server.RecordedCount();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const std::vector<float> rec = server.StopRecording();
+    EXPECT_TRUE(std::all_of(rec.begin(), rec.end(), [](float s) { return s == 0.0f; }));
+    // A sink paced by the pipe instead of the clock would deliver 0.3 s of
+    // audio in no time. Lower bound only: a loaded machine just makes it later.
+    // The slack covers the sink's ~21 ms buffer already in the FIFO.
+    EXPECT_GE(elapsed, 200ms);
 }
 
 } // namespace

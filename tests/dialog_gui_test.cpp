@@ -280,8 +280,6 @@ TEST_F(DialogGui, NumberFieldsFilterTypingButPastesReachTheExchange)
     paste("12a3");
     ASSERT_EQ(m_boxes.Seen().size(), 1u);
     EXPECT_EQ(m_dlg.m_frequency, 880u);
-    EXPECT_EQ(Window(m_dlg)->focusWidget(), frequency);
-    EXPECT_EQ(frequency->selectedText(), "12a3");
 
     // The context menu speaks Chinese, and its paste is the same paste.
     QGuiApplication::clipboard()->setText("330\nx");

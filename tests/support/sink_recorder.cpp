@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace testsupport {
 
@@ -233,9 +234,7 @@ std::vector<float> SinkRecorder::StopRecording()
         DrainOnce(0);
     std::lock_guard<std::mutex> lock(mu_);
     recording_ = false;
-    std::vector<float> out;
-    out.swap(recorded_);
-    return out;
+    return std::exchange(recorded_, {});
 }
 
 bool SoundServer::Pactl(const std::vector<std::string>& args, std::string* out)

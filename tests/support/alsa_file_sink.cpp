@@ -11,17 +11,9 @@ bool AlsaFileSink::Start(unsigned rate)
         Close();
         return false;
     }
-    const std::string fifo = *dir_ / "sink.fifo";
     UseFifo(rate);
-    std::ofstream(*dir_ / "asound.conf") << "pcm.!default {\n"
-                                            "    type file\n"
-                                            "    slave.pcm null\n"
-                                            "    file \""
-                                         << fifo
-                                         << "\"\n"
-                                            "    format raw\n"
-                                            "}\n"
-                                            "pcm.null { type null }\n";
+    std::ofstream(*dir_ / "asound.conf") << "pcm.!default { type file slave.pcm null file \"" << *dir_ / "sink.fifo"
+                                         << "\" format raw }\npcm.null { type null }\n";
     env_.Set("ALSA_CONFIG_PATH", *dir_ / "asound.conf");
     return true;
 }

@@ -253,18 +253,17 @@ std::vector<std::string> IsolatedEnvironment(const std::string& dir)
 void EnvOverride::Set(const std::string& name, const std::string& value)
 {
     const char* old = std::getenv(name.c_str());
-    saved_.push_back({name, old != nullptr, old != nullptr ? old : ""});
+    saved_.try_emplace(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
     setenv(name.c_str(), value.c_str(), 1);
 }
 
 void EnvOverride::Restore()
 {
-    // Backwards, so a variable set twice ends as it was before the first.
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-        if (it->was_set)
-            setenv(it->name.c_str(), it->old.c_str(), 1);
+    for (const auto& [name, old] : saved_) {
+        if (old)
+            setenv(name.c_str(), old->c_str(), 1);
         else
-            unsetenv(it->name.c_str());
+            unsetenv(name.c_str());
     }
     saved_.clear();
 }

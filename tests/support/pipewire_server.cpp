@@ -20,19 +20,11 @@ void WriteGraphConfig(const std::string& dir, unsigned rate)
     std::filesystem::create_directories(conf);
     const std::string r = std::to_string(rate);
     std::ofstream(conf + "/50-tonegen-test.conf")
-        << "context.properties = {\n"
-           "    default.clock.rate = "
-        << r << "\n    default.clock.allowed-rates = [ " << r
-        << " ]\n}\n"
-           "context.modules = [\n"
-           "    { name = libpipewire-module-pipe-tunnel\n"
-           "      args = {\n"
-           "          tunnel.mode = sink\n"
-           "          pipe.filename = \""
-        << dir << "/sink.fifo\"\n          audio.format = F32LE\n          audio.rate = " << r
-        << "\n          audio.channels = 1\n          audio.position = [ MONO ]\n"
-           "          stream.props = { node.name = "
-        << kSink << " }\n      }\n    }\n]\n";
+        << "context.properties = { default.clock.rate = " << r << " default.clock.allowed-rates = [ " << r << " ] }\n"
+        << "context.modules = [ { name = libpipewire-module-pipe-tunnel args = {\n"
+        << "    tunnel.mode = sink pipe.filename = \"" << dir << "/sink.fifo\"\n"
+        << "    audio.format = F32LE audio.rate = " << r << " audio.channels = 1 audio.position = [ MONO ]\n"
+        << "    stream.props = { node.name = " << kSink << " } } } ]\n";
 }
 
 // Only the PipeWire pcm exists: no pulse hook, no cards, as on a desktop

@@ -51,14 +51,10 @@ int FocusedId(const CWnd& dialog)
     return 0;
 }
 
-namespace {
-
-Rect FromQRect(const QRect& r)
+static Rect FromQRect(const QRect& r)
 {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
-
-} // namespace
 
 Rect WindowRect(const CWnd& dialog)
 {

@@ -37,12 +37,6 @@ long ResidentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-int ChurnCycles()
-{
-    const char* text = std::getenv("TONEGEN_CHURN_CYCLES");
-    return text != nullptr ? std::atoi(text) : 5000;
-}
-
 // Thousands of starts and stops, each a fresh library initialisation, table
 // and stream, alternating rates and frequencies; every so often one is
 // recorded to show that a start after a stop still begins at sample 0.
@@ -50,7 +44,8 @@ TEST_F(Reliability, ChurnOfStartsAndStopsKeepsPlayingFromSampleZeroInFlatMemory)
 {
     const std::pair<const char16_t*, std::uint32_t> frequencies[] = {
         {u"1000", 1000}, {u"440", 440}, {u"12345", 12345}, {u"1", 1}};
-    const int cycles = ChurnCycles();
+    const char* cyclesText = std::getenv("TONEGEN_CHURN_CYCLES");
+    const int cycles = cyclesText != nullptr ? std::atoi(cyclesText) : 5000;
     long warmKb = 0;
     int failedStarts = 0;
     int verified = 0;

@@ -22,7 +22,6 @@ class PipeWireServer : public SoundServer {
   public:
     enum class Route { PulseProtocol, AlsaPlugin };
 
-    PipeWireServer() = default;
     ~PipeWireServer() override;
 
     // Starts the daemons in a fresh temp dir and waits (up to 10 s) until

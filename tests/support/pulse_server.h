@@ -25,7 +25,6 @@ namespace testsupport {
 
 class PulseServer : public SoundServer {
   public:
-    PulseServer() = default;
     ~PulseServer() override;
 
     // Starts the daemon in a fresh temp dir and waits (up to 5 s) until it

@@ -94,18 +94,6 @@ bool SinkRecorder::HasFifo(unsigned key) const
     return fifos_.count(key) != 0;
 }
 
-void SinkRecorder::UseFifo(unsigned key)
-{
-    std::lock_guard<std::mutex> lock(mu_);
-    current_ = key;
-}
-
-unsigned SinkRecorder::CurrentFifo() const
-{
-    std::lock_guard<std::mutex> lock(mu_);
-    return current_;
-}
-
 void SinkRecorder::Wake()
 {
     [[maybe_unused]] ssize_t n = write(wake_pipe_[1], "x", 1);

@@ -60,8 +60,8 @@ class SinkRecorder {
     bool AddFifo(unsigned key, const std::string& path, unsigned pacedRate);
     bool HasFifo(unsigned key) const;
     // Records the FIFO under `key` from now on.
-    void UseFifo(unsigned key);
-    unsigned CurrentFifo() const;
+    void UseFifo(unsigned key) { current_ = key; }
+    unsigned CurrentFifo() const { return current_; }
     // Stops draining, closes every FIFO, puts the environment back and
     // removes the folder.
     void Close();
@@ -90,7 +90,7 @@ class SinkRecorder {
     std::condition_variable recorded_cv_;
     std::atomic<bool> stop_drainer_{false};
     std::map<unsigned, std::unique_ptr<Fifo>> fifos_;
-    unsigned current_ = 0;
+    std::atomic<unsigned> current_{0};
     bool recording_ = false;
     std::vector<float> recorded_;
 };

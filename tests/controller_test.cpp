@@ -43,21 +43,11 @@ class Controller : public testsupport::GeneratorTest {
     void Enter(State s)
     {
         m_dlg.m_durationMs = kDeadlineMs;
-        switch (s) {
-        case State::Idle:
-            break;
-        case State::Continuous:
-            Click(m_dlg, IDC_START_CONTINUOUS);
-            break;
-        case State::Timed:
-            Click(m_dlg, IDC_START_TIMED);
-            break;
-        case State::ArmedSilent:
+        if (s == State::ArmedSilent)
             g_sampleRate = kRefusedRate;
-            Click(m_dlg, IDC_START_TIMED);
-            g_sampleRate = 22050;
-            break;
-        }
+        if (s != State::Idle)
+            Click(m_dlg, s == State::Continuous ? IDC_START_CONTINUOUS : IDC_START_TIMED);
+        g_sampleRate = 22050;
         ASSERT_EQ(Current(), s) << Name(s);
     }
 

@@ -55,15 +55,8 @@ bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned paced
     auto fifo = std::make_unique<Fifo>();
     fifo->read_fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     fifo->write_fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    const auto fail = [&](const char* what) {
-        const std::string why = what + std::string(": ") + strerror(errno);
-        for (const int fd : {fifo->read_fd, fifo->write_fd})
-            if (fd >= 0)
-                close(fd);
-        return Fail(why);
-    };
     if (fifo->read_fd < 0 || fifo->write_fd < 0)
-        return fail("open fifo");
+        return Fail("open fifo: " + std::string(strerror(errno)));
     // Paced: the smallest pipe, so the writer blocks a few milliseconds
     // ahead of the reader. Otherwise room for seconds of audio, so a briefly
     // descheduled drainer never makes the sink drop samples. Best effort:
@@ -73,7 +66,7 @@ bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned paced
     fifo->paced_from = Clock::now();
     if (!drainer_.joinable()) {
         if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
-            return fail("pipe2");
+            return Fail("pipe2: " + std::string(strerror(errno)));
         stop_drainer_ = false;
         drainer_ = std::thread([this] {
             while (!stop_drainer_)
@@ -112,10 +105,6 @@ void SinkRecorder::Close()
         fd = -1;
     }
     std::lock_guard<std::mutex> lock(mu_);
-    for (auto& [key, fifo] : fifos_) {
-        close(fifo->read_fd);
-        close(fifo->write_fd);
-    }
     fifos_.clear();
     current_ = 0;
     recording_ = false;

@@ -7,6 +7,7 @@
 #include "files.h"
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -72,6 +73,12 @@ class SinkRecorder {
 
   private:
     struct Fifo {
+        ~Fifo()
+        {
+            for (const int fd : {read_fd, write_fd})
+                if (fd >= 0)
+                    close(fd);
+        }
         int read_fd = -1;
         int write_fd = -1;
         unsigned paced_rate = 0;

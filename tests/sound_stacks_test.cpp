@@ -39,7 +39,7 @@ class SoundStacks : public ::testing::Test {
   protected:
     void TearDown() override
     {
-        if (m_open) {
+        if (testsupport::Window(m_dlg) != nullptr) {
             Click(m_dlg, IDC_STOP);
             m_dlg.DestroyWindow();
         }
@@ -49,7 +49,6 @@ class SoundStacks : public ::testing::Test {
     void Open(std::uint32_t rate)
     {
         ASSERT_TRUE(m_dlg.Create());
-        m_open = true;
         for (const auto& [id, hz] : testsupport::kRateButtons)
             if (hz == rate)
                 Click(m_dlg, id);
@@ -124,7 +123,6 @@ class SoundStacks : public ::testing::Test {
 
     CToneGenDlg m_dlg;
     testsupport::MessageBoxAnswerer m_boxes;
-    bool m_open = false;
 };
 
 TEST_F(SoundStacks, PipeWireThroughItsPulseAudioServerPlaysTheTable)

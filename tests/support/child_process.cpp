@@ -42,11 +42,11 @@ std::string FindProgram(const std::string& name)
     return name;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& strings)
+std::vector<char*> Pointers(const std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
-    for (auto& s : strings)
-        pointers.push_back(s.data());
+    for (const auto& s : strings)
+        pointers.push_back(const_cast<char*>(s.c_str())); // exec writes none of them
     pointers.push_back(nullptr);
     return pointers;
 }
@@ -96,9 +96,8 @@ bool ChildProcess::Start(const std::vector<std::string>& args, const std::vector
     }
     std::vector<std::string> argStrings = args;
     argStrings[0] = FindProgram(args[0]);
-    std::vector<std::string> envStrings = env;
     const std::vector<char*> argv = Pointers(argStrings);
-    const std::vector<char*> envp = Pointers(envStrings);
+    const std::vector<char*> envp = Pointers(env);
     const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (outFd < 0)
         return fail("cannot open " + outPath);

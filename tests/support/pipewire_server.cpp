@@ -43,11 +43,6 @@ void WriteAlsaConfig(const std::string& dir)
 
 } // namespace
 
-PipeWireServer::~PipeWireServer()
-{
-    Stop();
-}
-
 bool PipeWireServer::Start(Route route, unsigned rate)
 {
     Stop();

@@ -22,7 +22,7 @@ class PipeWireServer : public SoundServer {
   public:
     enum class Route { PulseProtocol, AlsaPlugin };
 
-    ~PipeWireServer() override;
+    ~PipeWireServer() override { Stop(); }
 
     // Starts the daemons in a fresh temp dir and waits (up to 10 s) until
     // the sink is the default one. Returns false and sets Error() on failure.

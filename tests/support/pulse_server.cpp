@@ -9,11 +9,6 @@ namespace testsupport {
 
 using namespace std::chrono_literals;
 
-PulseServer::~PulseServer()
-{
-    Stop();
-}
-
 bool PulseServer::Start()
 {
     Stop();
@@ -62,11 +57,6 @@ bool PulseServer::Revive()
         if (!LoadSink(rate))
             return false;
     return current == 0 || UseRate(current);
-}
-
-void PulseServer::Kill()
-{
-    daemon_.Kill();
 }
 
 void PulseServer::Stop()

@@ -25,14 +25,14 @@ namespace testsupport {
 
 class PulseServer : public SoundServer {
   public:
-    ~PulseServer() override;
+    ~PulseServer() override { Stop(); }
 
     // Starts the daemon in a fresh temp dir and waits (up to 5 s) until it
     // answers. Returns false and sets Error() on failure.
     bool Start();
     // Terminates the daemon, restores the environment, removes the temp dir.
     void Stop();
-    void Kill() override;
+    void Kill() override { daemon_.Kill(); }
     bool Revive() override;
     bool Running() const { return daemon_.Running(); }
 

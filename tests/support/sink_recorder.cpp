@@ -26,11 +26,6 @@ constexpr int kPacedPipeBytes = 4096;
 
 } // namespace
 
-SinkRecorder::~SinkRecorder()
-{
-    Close();
-}
-
 bool SinkRecorder::Fail(std::string why)
 {
     error_ = std::move(why);
@@ -85,11 +80,6 @@ bool SinkRecorder::HasFifo(unsigned key) const
 {
     std::lock_guard<std::mutex> lock(mu_);
     return fifos_.count(key) != 0;
-}
-
-void SinkRecorder::Wake()
-{
-    [[maybe_unused]] ssize_t n = write(wake_pipe_[1], "x", 1);
 }
 
 void SinkRecorder::Close()

@@ -26,7 +26,7 @@ namespace testsupport {
 class SinkRecorder {
   public:
     SinkRecorder() = default;
-    virtual ~SinkRecorder();
+    virtual ~SinkRecorder() { Close(); }
     SinkRecorder(const SinkRecorder&) = delete;
     SinkRecorder& operator=(const SinkRecorder&) = delete;
 
@@ -88,7 +88,7 @@ class SinkRecorder {
     };
 
     void DrainOnce(int timeout_ms);
-    void Wake();
+    void Wake() { [[maybe_unused]] const ssize_t n = write(wake_pipe_[1], "x", 1); }
 
     std::thread drainer_;
     int wake_pipe_[2] = {-1, -1};

@@ -5,17 +5,14 @@
 #include <climits>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
-struct Case {
-    std::u16string text;
-    std::optional<int> value; // nullopt: the field fails
-};
-
 TEST(ParseDialogInteger, ReadsFieldsAsThePlatformDoes)
 {
-    const Case cases[] = {
+    // No value: the field fails.
+    const std::pair<std::u16string, std::optional<int>> cases[] = {
         {u"", std::nullopt},
         {u"0", 0},
         {u"-0", std::nullopt},
@@ -49,9 +46,8 @@ TEST(ParseDialogInteger, ReadsFieldsAsThePlatformDoes)
         {std::u16string(31, u' ') + u"5", std::nullopt},
         {u"0000000000000000000000000000001abc", 1},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ParseDialogInteger(c.text), c.value) << std::string(c.text.begin(), c.text.end());
-    }
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ParseDialogInteger(text), value) << std::string(text.begin(), text.end());
 }
 
 } // namespace

@@ -29,7 +29,7 @@ class Framework : public ::testing::Test {
     testsupport::Probe m_probe;
 };
 
-TEST_F(Framework, TimersRepeatWithTheirIdAndStopWhenKilled)
+TEST_F(Framework, TimersRepeatWithTheirIdStopWhenKilledAndAreReplacedWhenSetAgain)
 {
     EXPECT_EQ(m_probe.SetTimer(5, 20, nullptr), 5u);
     ASSERT_TRUE(driver::PumpUntil([&] { return m_probe.timers.size() >= 2; }, kPatience));
@@ -40,6 +40,11 @@ TEST_F(Framework, TimersRepeatWithTheirIdAndStopWhenKilled)
     m_probe.timers.clear();
     driver::Pump(100ms); // five periods
     EXPECT_TRUE(m_probe.timers.empty());
+
+    m_probe.SetTimer(3, 40, nullptr);
+    m_probe.SetTimer(3, 400, nullptr);
+    driver::Pump(150ms);
+    EXPECT_TRUE(m_probe.timers.empty()) << "the first period still runs";
 }
 
 TEST_F(Framework, PeriodsAreClampedToThePlatformRange)
@@ -61,14 +66,6 @@ TEST_F(Framework, PeriodsAreClampedToThePlatformRange)
     driver::Pump(50ms);
     EXPECT_TRUE(m_probe.timers.empty());
     EXPECT_TRUE(m_probe.KillTimer(2));
-}
-
-TEST_F(Framework, SettingATimerAgainReplacesIt)
-{
-    m_probe.SetTimer(3, 40, nullptr);
-    m_probe.SetTimer(3, 400, nullptr);
-    driver::Pump(150ms);
-    EXPECT_TRUE(m_probe.timers.empty());
 }
 
 // The platform's edit control notifies inside SetWindowText itself; the
@@ -108,7 +105,7 @@ TEST_F(Framework, FailedExchangePromptsSelectsTheFieldAndReturnsFalse)
 // What the platform's viewer then does is the end-to-end cases' to see.
 TEST_F(Framework, F1AsksForTheDialogsHelpTopic)
 {
-    testsupport::HelpApp app(false);
+    testsupport::HelpApp app;
     app.m_pMainWnd = &m_probe;
     driver::Press(m_probe, driver::Key::ShiftF1);
     driver::Pump(50ms);

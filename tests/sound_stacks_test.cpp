@@ -2,7 +2,8 @@
 // PulseAudio-protocol server and through its own ALSA plugin, bare ALSA with
 // no server, and PulseAudio; each recorded at its sink and compared with the
 // table sample for sample. A server that is missing at the first start, or
-// dies mid-tone, must cost the user nothing but silence.
+// dies mid-tone, must cost the user nothing but silence. Last, the private
+// PulseAudio server's recording is held to being a timeline.
 
 #include "alsa_file_sink.h"
 #include "audio_fixture.h"
@@ -19,13 +20,11 @@
 
 #include <QElapsedTimer>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
+#include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -34,51 +33,13 @@ using testsupport::Click;
 using testsupport::CpuSeconds;
 using testsupport::kPatience;
 
-// Standard error, as the process writes it, diverted into a pipe while this
-// lives. Nothing reads the pipe until Release(), and its write end does not
-// block: a flood fills it and the rest is lost, rather than filling a disk
-// or stalling the writer.
-class StderrCapture {
-  public:
-    StderrCapture()
-    {
-        std::fflush(stderr);
-        m_saved = dup(2);
-        if (pipe2(m_pipe, O_NONBLOCK | O_CLOEXEC) == 0)
-            dup2(m_pipe[1], 2);
-    }
-    ~StderrCapture() { Release(); }
-
-    // Puts standard error back and returns what was written meanwhile.
-    std::string Release()
-    {
-        if (m_saved < 0)
-            return m_text;
-        std::fflush(stderr);
-        dup2(m_saved, 2);
-        close(m_saved);
-        m_saved = -1;
-        close(m_pipe[1]);
-        char buf[4096];
-        for (ssize_t n; (n = read(m_pipe[0], buf, sizeof buf)) > 0;)
-            m_text.append(buf, static_cast<std::size_t>(n));
-        close(m_pipe[0]);
-        return m_text;
-    }
-
-  private:
-    int m_saved = -1;
-    int m_pipe[2] = {-1, -1};
-    std::string m_text;
-};
-
 // A live dialog on whatever route the test has set up first: the library is
 // initialised when the dialog opens, so the stack must exist by then.
 class SoundStacks : public ::testing::Test {
   protected:
     void TearDown() override
     {
-        if (m_open) {
+        if (testsupport::Window(m_dlg) != nullptr) {
             Click(m_dlg, IDC_STOP);
             m_dlg.DestroyWindow();
         }
@@ -88,7 +49,6 @@ class SoundStacks : public ::testing::Test {
     void Open(std::uint32_t rate)
     {
         ASSERT_TRUE(m_dlg.Create());
-        m_open = true;
         for (const auto& [id, hz] : testsupport::kRateButtons)
             if (hz == rate)
                 Click(m_dlg, id);
@@ -130,7 +90,8 @@ class SoundStacks : public ::testing::Test {
         ASSERT_TRUE(m_dlg.m_playing) << route;
         ASSERT_TRUE(server.WaitForSound(kPatience)) << route;
         server.StopRecording();
-        StderrCapture stderrCapture;
+        // Into a file of gtest's: a flood in these few seconds is no danger.
+        testing::internal::CaptureStderr();
         server.KillMidTone();
         // Nothing the user does may hang on the missing server. Generous: a
         // click caught in the lost server never returns; a sound one that
@@ -149,7 +110,7 @@ class SoundStacks : public ::testing::Test {
         const double cpuBefore = CpuSeconds();
         std::this_thread::sleep_for(1s);
         EXPECT_LT(CpuSeconds() - cpuBefore, 0.2) << route << ": still busy a second after the stop";
-        const std::string text = stderrCapture.Release();
+        const std::string text = testing::internal::GetCapturedStderr();
         EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 10) << route << ": standard error flooded:\n"
                                                                   << text.substr(0, 2000);
         // Starts without the server fail quietly.
@@ -162,7 +123,6 @@ class SoundStacks : public ::testing::Test {
 
     CToneGenDlg m_dlg;
     testsupport::MessageBoxAnswerer m_boxes;
-    bool m_open = false;
 };
 
 TEST_F(SoundStacks, PipeWireThroughItsPulseAudioServerPlaysTheTable)
@@ -196,6 +156,28 @@ TEST_F(SoundStacks, PulseAudioSurvivesLosingTheServer)
     ASSERT_TRUE(server.UseRate(48000)) << server.Error();
     ExpectServerLossCostsOnlySilence(server, 48000, "PulseAudio");
     EXPECT_EQ(server.Error(), "");
+}
+
+// What the audio tests rely on and might pass without, were it lost: a
+// recording that is a real-time timeline. (A server that cannot be reached,
+// a kill that leaves it running or a revival without its sinks, and samples
+// that do not arrive bit for bit, fail the audio tests.)
+TEST(PulseServerTest, RecordsSilenceInRealTime)
+{
+    constexpr unsigned kRate = 48000;
+    testsupport::PulseServer server;
+    ASSERT_TRUE(server.Start()) << server.Error();
+    ASSERT_TRUE(server.UseRate(kRate)) << server.Error();
+    const auto start = std::chrono::steady_clock::now();
+    server.StartRecording();
+    ASSERT_TRUE(server.WaitForRecorded(kRate * 3 / 10, 5s)) << "only " << server.RecordedCount();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const std::vector<float> rec = server.StopRecording();
+    EXPECT_TRUE(std::all_of(rec.begin(), rec.end(), [](float s) { return s == 0.0f; }));
+    // A sink paced by the pipe instead of the clock would deliver 0.3 s of
+    // audio in no time. Lower bound only: a loaded machine just makes it later.
+    // The slack covers the sink's ~21 ms buffer already in the FIFO.
+    EXPECT_GE(elapsed, 200ms);
 }
 
 } // namespace

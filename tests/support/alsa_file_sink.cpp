@@ -4,43 +4,18 @@
 
 namespace testsupport {
 
-AlsaFileSink::~AlsaFileSink()
-{
-    Stop();
-}
-
 bool AlsaFileSink::Start(unsigned rate)
 {
-    Stop();
-    dir_.emplace("alsa");
-    if (dir_->Path().empty()) {
-        error_ = "cannot make a temporary directory";
-        return false;
-    }
-    const std::string fifo = *dir_ / "sink.fifo";
-    if (!AddFifo(rate, fifo, rate, &error_)) {
-        Stop();
+    Close();
+    if (!MakeDir("alsa") || !AddFifo(rate, *dir_ / "sink.fifo", rate)) {
+        Close();
         return false;
     }
     UseFifo(rate);
-    std::ofstream(*dir_ / "asound.conf") << "pcm.!default {\n"
-                                            "    type file\n"
-                                            "    slave.pcm null\n"
-                                            "    file \""
-                                         << fifo
-                                         << "\"\n"
-                                            "    format raw\n"
-                                            "}\n"
-                                            "pcm.null { type null }\n";
+    std::ofstream(*dir_ / "asound.conf") << "pcm.!default { type file slave.pcm null file \"" << *dir_ / "sink.fifo"
+                                         << "\" format raw }\npcm.null { type null }\n";
     env_.Set("ALSA_CONFIG_PATH", *dir_ / "asound.conf");
     return true;
-}
-
-void AlsaFileSink::Stop()
-{
-    CloseFifos();
-    env_.Restore();
-    dir_.reset();
 }
 
 } // namespace testsupport

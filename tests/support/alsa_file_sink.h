@@ -6,30 +6,14 @@
 // played: there is no silence between tones.
 #pragma once
 
-#include "child_process.h"
-#include "files.h"
 #include "sink_recorder.h"
-
-#include <optional>
-#include <string>
 
 namespace testsupport {
 
 class AlsaFileSink : public SinkRecorder {
   public:
-    AlsaFileSink() = default;
-    ~AlsaFileSink() override;
-
     // Returns false and sets Error() on failure.
     bool Start(unsigned rate);
-    void Stop();
-
-    std::string Error() const override { return error_; }
-
-  private:
-    std::optional<TempDir> dir_;
-    EnvOverride env_;
-    std::string error_;
 };
 
 } // namespace testsupport

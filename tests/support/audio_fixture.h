@@ -5,6 +5,7 @@
 // test. A daemon that does not come up fails the test; it never skips.
 
 #include "pulse_server.h"
+#include "sine_table.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +23,24 @@ inline constexpr std::chrono::seconds kPatience{10};
 
 class AudioTest : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.Start()) << m_server.Error();
+        UseRate(22050);
+    }
+
+    void TearDown() override
+    {
+        m_server.Stop();
+        g_sampleRate = 22050;
+    }
 
     // Makes `rate` both the sink's rate and the generator's.
-    void UseRate(std::uint32_t rate);
+    void UseRate(std::uint32_t rate)
+    {
+        ASSERT_TRUE(m_server.UseRate(rate)) << m_server.Error();
+        g_sampleRate = rate;
+    }
 
     // Records while `action` runs and for `afterMs` more, returning the
     // timeline; `action` may itself wait.
@@ -40,7 +54,12 @@ class AudioTest : public ::testing::Test {
 
     // While recording: waits until the sink has heard `seconds` of sound;
     // false when none came.
-    bool HearFor(double seconds);
+    bool HearFor(double seconds)
+    {
+        const auto samples = static_cast<std::size_t>(seconds * m_server.Rate());
+        return m_server.WaitForSound(kPatience) &&
+               m_server.WaitForRecorded(m_server.RecordedCount() + samples, kPatience);
+    }
 
     PulseServer m_server;
 };

@@ -42,11 +42,11 @@ std::string FindProgram(const std::string& name)
     return name;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& strings)
+std::vector<char*> Pointers(const std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
-    for (auto& s : strings)
-        pointers.push_back(s.data());
+    for (const auto& s : strings)
+        pointers.push_back(const_cast<char*>(s.c_str())); // exec writes none of them
     pointers.push_back(nullptr);
     return pointers;
 }
@@ -96,9 +96,8 @@ bool ChildProcess::Start(const std::vector<std::string>& args, const std::vector
     }
     std::vector<std::string> argStrings = args;
     argStrings[0] = FindProgram(args[0]);
-    std::vector<std::string> envStrings = env;
     const std::vector<char*> argv = Pointers(argStrings);
-    const std::vector<char*> envp = Pointers(envStrings);
+    const std::vector<char*> envp = Pointers(env);
     const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (outFd < 0)
         return fail("cannot open " + outPath);
@@ -182,10 +181,8 @@ std::string ChildProcess::Output() const
 
 double CpuSeconds(const rusage& usage)
 {
-    const auto seconds = [](const timeval& tv) {
-        return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double CpuSeconds()
@@ -255,18 +252,17 @@ std::vector<std::string> IsolatedEnvironment(const std::string& dir)
 void EnvOverride::Set(const std::string& name, const std::string& value)
 {
     const char* old = std::getenv(name.c_str());
-    saved_.push_back({name, old != nullptr, old != nullptr ? old : ""});
+    saved_.try_emplace(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
     setenv(name.c_str(), value.c_str(), 1);
 }
 
 void EnvOverride::Restore()
 {
-    // Backwards, so a variable set twice ends as it was before the first.
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-        if (it->was_set)
-            setenv(it->name.c_str(), it->old.c_str(), 1);
+    for (const auto& [name, old] : saved_) {
+        if (old)
+            setenv(name.c_str(), old->c_str(), 1);
         else
-            unsetenv(it->name.c_str());
+            unsetenv(name.c_str());
     }
     saved_.clear();
 }

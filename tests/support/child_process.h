@@ -100,12 +100,7 @@ class EnvOverride {
     void Restore();
 
   private:
-    struct Saved {
-        std::string name;
-        bool was_set;
-        std::string old;
-    };
-    std::vector<Saved> saved_;
+    std::map<std::string, std::optional<std::string>> saved_; // each as it was before its first Set()
 };
 
 } // namespace testsupport

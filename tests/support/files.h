@@ -1,6 +1,10 @@
 // Scratch folders and whole files, for tests and benchmarks alike.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace testsupport {
@@ -9,8 +13,19 @@ namespace testsupport {
 // everything in it when this goes. Path() is empty when it could not be made.
 class TempDir {
   public:
-    explicit TempDir(const std::string& what);
-    ~TempDir();
+    explicit TempDir(const std::string& what)
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string path = std::string(tmp != nullptr ? tmp : "/tmp") + "/tonegen-" + what + "-XXXXXX";
+        if (mkdtemp(path.data()) != nullptr)
+            m_path = path;
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ignored);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
@@ -23,6 +38,10 @@ class TempDir {
 };
 
 // The whole of a file; empty when it cannot be read.
-std::string ReadFile(const std::string& path);
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 } // namespace testsupport

@@ -4,7 +4,8 @@
 // platform: running the dialog's messages, pressing keys and clicking as a
 // user would, reading the focus and the geometry, answering message boxes.
 // One implementation per platform: support/qt_framework_driver.cpp on
-// Linux, windows/win32_framework_driver.cpp on Windows.
+// Linux, windows/win32_framework_driver.cpp on Windows. The Linux GUI suite
+// clicks and reads the focus through it too.
 
 #include "wnd.h"
 

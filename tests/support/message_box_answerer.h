@@ -3,6 +3,8 @@
 // Answers the framework's modal message boxes from inside their own loops,
 // recording what each one showed.
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
@@ -22,7 +24,20 @@ struct SeenMessageBox {
 
 class MessageBoxAnswerer {
   public:
-    MessageBoxAnswerer();
+    MessageBoxAnswerer()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible())
+                return;
+            m_seen.push_back({box->windowTitle(), box->text(), box->icon(),
+                              box->windowModality() == Qt::ApplicationModal, box->parentWidget(),
+                              box->button(QMessageBox::Ok)->text()});
+            box->button(QMessageBox::Ok)->click();
+        });
+        m_timer.start();
+    }
     const std::vector<SeenMessageBox>& Seen() const { return m_seen; }
     void Clear() { m_seen.clear(); }
 
@@ -30,8 +45,5 @@ class MessageBoxAnswerer {
     QTimer m_timer;
     std::vector<SeenMessageBox> m_seen;
 };
-
-// Processes events for `ms` milliseconds of wall time.
-void Pump(int ms);
 
 } // namespace testsupport

@@ -20,19 +20,11 @@ void WriteGraphConfig(const std::string& dir, unsigned rate)
     std::filesystem::create_directories(conf);
     const std::string r = std::to_string(rate);
     std::ofstream(conf + "/50-tonegen-test.conf")
-        << "context.properties = {\n"
-           "    default.clock.rate = "
-        << r << "\n    default.clock.allowed-rates = [ " << r
-        << " ]\n}\n"
-           "context.modules = [\n"
-           "    { name = libpipewire-module-pipe-tunnel\n"
-           "      args = {\n"
-           "          tunnel.mode = sink\n"
-           "          pipe.filename = \""
-        << dir << "/sink.fifo\"\n          audio.format = F32LE\n          audio.rate = " << r
-        << "\n          audio.channels = 1\n          audio.position = [ MONO ]\n"
-           "          stream.props = { node.name = "
-        << kSink << " }\n      }\n    }\n]\n";
+        << "context.properties = { default.clock.rate = " << r << " default.clock.allowed-rates = [ " << r << " ] }\n"
+        << "context.modules = [ { name = libpipewire-module-pipe-tunnel args = {\n"
+        << "    tunnel.mode = sink pipe.filename = \"" << dir << "/sink.fifo\"\n"
+        << "    audio.format = F32LE audio.rate = " << r << " audio.channels = 1 audio.position = [ MONO ]\n"
+        << "    stream.props = { node.name = " << kSink << " } } } ]\n";
 }
 
 // Only the PipeWire pcm exists: no pulse hook, no cards, as on a desktop
@@ -51,32 +43,17 @@ void WriteAlsaConfig(const std::string& dir)
 
 } // namespace
 
-PipeWireServer::~PipeWireServer()
-{
-    Stop();
-}
-
-bool PipeWireServer::Fail(std::string msg)
-{
-    error_ = std::move(msg);
-    return false;
-}
-
 bool PipeWireServer::Start(Route route, unsigned rate)
 {
     Stop();
-    dir_.emplace("pipewire");
+    if (!MakeDir("pipewire"))
+        return false;
     const std::string dir = dir_->Path();
-    if (dir.empty())
-        return Fail("cannot make a temporary directory");
-    std::filesystem::create_directories(dir + "/home");
-    std::filesystem::create_directories(dir + "/run");
-    std::ofstream(dir + "/client.conf") << "autospawn = no\n";
+    pulseSocket_ = dir + "/run/pulse/native";
     WriteGraphConfig(dir, rate);
-    std::string error;
-    if (!AddFifo(rate, dir + "/sink.fifo", 0, &error)) {
+    if (!AddFifo(rate, dir + "/sink.fifo", 0)) {
         Stop();
-        return Fail(error);
+        return false;
     }
     UseFifo(rate);
     if (route == Route::AlsaPlugin) {
@@ -84,15 +61,13 @@ bool PipeWireServer::Start(Route route, unsigned rate)
         env_.Set("ALSA_CONFIG_PATH", dir + "/asound.conf");
         env_.Set("PIPEWIRE_RUNTIME_DIR", dir + "/run");
     } else {
-        env_.Set("PULSE_SERVER", "unix:" + dir + "/run/pulse/native");
+        env_.Set("PULSE_SERVER", "unix:" + pulseSocket_);
         env_.Set("PULSE_CLIENTCONFIG", dir + "/client.conf");
     }
-    if (!Launch()) {
-        const std::string why = error_;
-        Stop();
-        return Fail(why);
-    }
-    return true;
+    if (Launch())
+        return true;
+    Stop();
+    return false;
 }
 
 bool PipeWireServer::Launch()
@@ -116,27 +91,18 @@ bool PipeWireServer::Launch()
             for (const auto& [child, program] : clients)
                 if (!child->Running())
                     child->Start({program}, env, log);
-            return !daemon_.Running() || (SocketAccepts(dir + "/run/pulse/native") && SinkIsDefault());
+            std::string sink;
+            return !daemon_.Running() || (SocketAccepts(pulseSocket_) && Pactl({"get-default-sink"}, &sink) &&
+                                          sink.find(kSink) != std::string::npos);
         },
         10s);
-    if (up && Running())
+    if (up && Running()) {
+        error_.clear(); // a query that came too early
         return true;
+    }
     return Fail(std::string(daemon_.Running() ? "the sink did not become the default within 10 s"
                                               : "pipewire " + daemon_.Ending(0ms)) +
                 "; log:\n" + ReadFile(log));
-}
-
-bool PipeWireServer::SinkIsDefault()
-{
-    const std::string dir = dir_->Path();
-    std::vector<std::string> env = IsolatedEnvironment(dir);
-    env.push_back("PULSE_CLIENTCONFIG=" + dir + "/client.conf");
-    const std::string out = dir + "/pactl.out";
-    unlink(out.c_str());
-    ChildProcess pactl;
-    pactl.Start({"pactl", "--server=unix:" + dir + "/run/pulse/native", "get-default-sink"}, env, out);
-    pactl.WaitForExit(5s);
-    return pactl.Output().find(kSink) != std::string::npos;
 }
 
 bool PipeWireServer::Running() const
@@ -162,11 +128,9 @@ bool PipeWireServer::Revive()
 
 void PipeWireServer::Stop()
 {
-    CloseFifos();
     for (ChildProcess* child : {&pulse_, &session_, &daemon_, &bus_})
         child->Stop(3s);
-    env_.Restore();
-    dir_.reset();
+    Close();
 }
 
 } // namespace testsupport

@@ -14,12 +14,7 @@
 // timeline of silence: date things by when samples arrive.
 #pragma once
 
-#include "child_process.h"
-#include "files.h"
 #include "sink_recorder.h"
-
-#include <optional>
-#include <string>
 
 namespace testsupport {
 
@@ -27,8 +22,7 @@ class PipeWireServer : public SoundServer {
   public:
     enum class Route { PulseProtocol, AlsaPlugin };
 
-    PipeWireServer() = default;
-    ~PipeWireServer() override;
+    ~PipeWireServer() override { Stop(); }
 
     // Starts the daemons in a fresh temp dir and waits (up to 10 s) until
     // the sink is the default one. Returns false and sets Error() on failure.
@@ -40,18 +34,11 @@ class PipeWireServer : public SoundServer {
     bool Revive() override;
     bool Running() const;
 
-    std::string Error() const override { return error_; }
-
   private:
     bool Launch();
-    bool Fail(std::string msg);
-    bool SinkIsDefault();
 
-    std::optional<TempDir> dir_;
     // In the order they start; stopped the other way round.
     ChildProcess bus_, daemon_, session_, pulse_;
-    EnvOverride env_;
-    std::string error_;
 };
 
 } // namespace testsupport

@@ -51,18 +51,11 @@ class Probe : public CDialog {
     void OnChange() { ++changes; }
 };
 
-// Records the help requests that reach it, then, if `passOn`, asks the
-// platform as the framework would.
+// Records the help requests that reach it, asking the platform for none.
 class HelpApp : public CWinApp {
   public:
-    explicit HelpApp(bool passOn) : m_passOn(passOn) {}
     std::vector<std::pair<std::uint32_t, UINT>> requests;
-    void WinHelp(std::uint32_t dwData, UINT nCmd) override
-    {
-        requests.emplace_back(dwData, nCmd);
-        if (m_passOn)
-            CWinApp::WinHelp(dwData, nCmd);
-    }
+    void WinHelp(std::uint32_t dwData, UINT nCmd) override { requests.emplace_back(dwData, nCmd); }
     static const AFX_MSGMAP* GetThisMessageMap()
     {
         static constexpr std::array entries{afx::OnCommand<&CWinApp::OnHelp>(0, ID_HELP)};
@@ -70,9 +63,6 @@ class HelpApp : public CWinApp {
         return &map;
     }
     const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); }
-
-  private:
-    bool m_passOn;
 };
 
 // The generator's template, initialised as the application initialises it:

@@ -16,11 +16,8 @@
 // The recording side is SinkRecorder's.
 #pragma once
 
-#include "child_process.h"
-#include "files.h"
 #include "sink_recorder.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,15 +25,14 @@ namespace testsupport {
 
 class PulseServer : public SoundServer {
   public:
-    PulseServer() = default;
-    ~PulseServer() override;
+    ~PulseServer() override { Stop(); }
 
     // Starts the daemon in a fresh temp dir and waits (up to 5 s) until it
     // answers. Returns false and sets Error() on failure.
     bool Start();
     // Terminates the daemon, restores the environment, removes the temp dir.
     void Stop();
-    void Kill() override;
+    void Kill() override { daemon_.Kill(); }
     bool Revive() override;
     bool Running() const { return daemon_.Running(); }
 
@@ -46,22 +42,12 @@ class PulseServer : public SoundServer {
     bool UseRate(unsigned rate);
     unsigned Rate() const { return CurrentFifo(); }
 
-    // Runs pactl against this daemon (5 s timeout); its output goes to *out.
-    bool Pactl(const std::vector<std::string>& args, std::string* out = nullptr);
-
-    std::string Error() const override { return error_; }
-    std::string Dir() const { return dir_ ? dir_->Path() : ""; }
-
   private:
     bool Launch();
     bool LoadSink(unsigned rate);
-    bool Fail(std::string msg); // records msg, returns false
 
-    std::optional<TempDir> dir_;
     ChildProcess daemon_;
     std::vector<unsigned> rates_; // sinks loaded, in order
-    std::string error_;
-    EnvOverride env_;
 };
 
 } // namespace testsupport

@@ -9,27 +9,19 @@
 #include "window_impl.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QTest>
 
 namespace driver {
 
-void Pump(std::chrono::milliseconds time)
-{
-    testsupport::Pump(static_cast<int>(time.count()));
-}
-
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds patience)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > patience.count())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return QTest::qWaitFor(done, static_cast<int>(patience.count()));
+}
+
+void Pump(std::chrono::milliseconds time)
+{
+    PumpUntil([] { return false; }, time);
 }
 
 void Press(const CWnd& dialog, Key key)
@@ -59,14 +51,10 @@ int FocusedId(const CWnd& dialog)
     return 0;
 }
 
-namespace {
-
-Rect FromQRect(const QRect& r)
+static Rect FromQRect(const QRect& r)
 {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
-
-} // namespace
 
 Rect WindowRect(const CWnd& dialog)
 {

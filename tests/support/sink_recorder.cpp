@@ -1,16 +1,19 @@
 #include "sink_recorder.h"
 
-#include "child_process.h"
 #include "wait_until.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <utility>
 
 namespace testsupport {
 
@@ -23,28 +26,32 @@ constexpr int kPacedPipeBytes = 4096;
 
 } // namespace
 
-SinkRecorder::~SinkRecorder()
+bool SinkRecorder::Fail(std::string why)
 {
-    CloseFifos();
+    error_ = std::move(why);
+    return false;
 }
 
-bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned pacedRate, std::string* error)
+bool SinkRecorder::MakeDir(const std::string& what)
 {
-    if (mkfifo(path.c_str(), 0600) != 0) {
-        *error = "mkfifo: " + std::string(strerror(errno));
-        return false;
-    }
+    dir_.emplace(what);
+    if (dir_->Path().empty())
+        return Fail("cannot make a temporary directory");
+    std::filesystem::create_directories(*dir_ / "home");
+    std::filesystem::create_directories(*dir_ / "run");
+    std::ofstream(*dir_ / "client.conf") << "autospawn = no\n";
+    return true;
+}
+
+bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned pacedRate)
+{
+    if (mkfifo(path.c_str(), 0600) != 0)
+        return Fail("mkfifo: " + std::string(strerror(errno)));
     auto fifo = std::make_unique<Fifo>();
     fifo->read_fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     fifo->write_fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fifo->read_fd < 0 || fifo->write_fd < 0) {
-        *error = "open fifo: " + std::string(strerror(errno));
-        if (fifo->read_fd >= 0)
-            close(fifo->read_fd);
-        if (fifo->write_fd >= 0)
-            close(fifo->write_fd);
-        return false;
-    }
+    if (fifo->read_fd < 0 || fifo->write_fd < 0)
+        return Fail("open fifo: " + std::string(strerror(errno)));
     // Paced: the smallest pipe, so the writer blocks a few milliseconds
     // ahead of the reader. Otherwise room for seconds of audio, so a briefly
     // descheduled drainer never makes the sink drop samples. Best effort:
@@ -53,14 +60,13 @@ bool SinkRecorder::AddFifo(unsigned key, const std::string& path, unsigned paced
     fifo->paced_rate = pacedRate;
     fifo->paced_from = Clock::now();
     if (!drainer_.joinable()) {
-        if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-            *error = "pipe2: " + std::string(strerror(errno));
-            close(fifo->read_fd);
-            close(fifo->write_fd);
-            return false;
-        }
+        if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+            return Fail("pipe2: " + std::string(strerror(errno)));
         stop_drainer_ = false;
-        drainer_ = std::thread([this] { DrainLoop(); });
+        drainer_ = std::thread([this] {
+            while (!stop_drainer_)
+                DrainOnce(100);
+        });
     }
     {
         std::lock_guard<std::mutex> lock(mu_);
@@ -76,30 +82,10 @@ bool SinkRecorder::HasFifo(unsigned key) const
     return fifos_.count(key) != 0;
 }
 
-void SinkRecorder::UseFifo(unsigned key)
-{
-    std::lock_guard<std::mutex> lock(mu_);
-    current_ = key;
-}
-
-unsigned SinkRecorder::CurrentFifo() const
-{
-    std::lock_guard<std::mutex> lock(mu_);
-    return current_;
-}
-
-void SinkRecorder::Wake()
-{
-    [[maybe_unused]] ssize_t n = write(wake_pipe_[1], "x", 1);
-}
-
-void SinkRecorder::CloseFifos()
+void SinkRecorder::Close()
 {
     if (drainer_.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            stop_drainer_ = true;
-        }
+        stop_drainer_ = true;
         Wake();
         drainer_.join();
     }
@@ -109,25 +95,11 @@ void SinkRecorder::CloseFifos()
         fd = -1;
     }
     std::lock_guard<std::mutex> lock(mu_);
-    for (auto& [key, fifo] : fifos_) {
-        close(fifo->read_fd);
-        close(fifo->write_fd);
-    }
     fifos_.clear();
     current_ = 0;
     recording_ = false;
-}
-
-void SinkRecorder::DrainLoop()
-{
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            if (stop_drainer_)
-                return;
-        }
-        DrainOnce(100);
-    }
+    env_.Restore();
+    dir_.reset();
 }
 
 void SinkRecorder::DrainOnce(int timeout_ms)
@@ -180,9 +152,6 @@ void SinkRecorder::DrainOnce(int timeout_ms)
                 const std::size_t old = recorded_.size();
                 recorded_.resize(old + whole);
                 std::memcpy(recorded_.data() + old, bytes.data(), whole * sizeof(float));
-                if (!heard_)
-                    heard_ = std::any_of(recorded_.begin() + static_cast<long>(old), recorded_.end(),
-                                         [](float s) { return s != 0.0f; });
             }
             bytes.erase(bytes.begin(), bytes.begin() + static_cast<long>(whole * sizeof(float)));
         }
@@ -198,7 +167,6 @@ void SinkRecorder::StartRecording()
         DrainOnce(0);
     std::lock_guard<std::mutex> lock(mu_);
     recorded_.clear();
-    heard_ = false;
     recording_ = true;
 }
 
@@ -208,20 +176,15 @@ bool SinkRecorder::WaitForRecorded(std::size_t count, std::chrono::milliseconds 
     return recorded_cv_.wait_for(lock, timeout, [&] { return recorded_.size() >= count; });
 }
 
-bool SinkRecorder::WaitForSound(std::chrono::milliseconds timeout)
-{
-    std::unique_lock<std::mutex> lock(mu_);
-    return recorded_cv_.wait_for(lock, timeout, [&] { return heard_; });
-}
-
 bool SinkRecorder::WaitForSoundFrom(std::size_t index, std::chrono::milliseconds timeout)
 {
     std::unique_lock<std::mutex> lock(mu_);
     return recorded_cv_.wait_for(lock, timeout, [&] {
-        for (; index < recorded_.size(); ++index)
-            if (recorded_[index] != 0.0f)
-                return true;
-        return false;
+        // Each wake-up looks only at what is new.
+        const auto sound = std::find_if(recorded_.begin() + static_cast<long>(std::min(index, recorded_.size())),
+                                        recorded_.end(), [](float s) { return s != 0.0f; });
+        index = static_cast<std::size_t>(sound - recorded_.begin());
+        return sound != recorded_.end();
     });
 }
 
@@ -238,9 +201,33 @@ std::vector<float> SinkRecorder::StopRecording()
         DrainOnce(0);
     std::lock_guard<std::mutex> lock(mu_);
     recording_ = false;
-    std::vector<float> out;
-    out.swap(recorded_);
-    return out;
+    return std::exchange(recorded_, {});
+}
+
+bool SoundServer::Pactl(const std::vector<std::string>& args, std::string* out)
+{
+    if (!dir_)
+        return Fail("server not started");
+    const std::string outPath = *dir_ / "pactl.out";
+    unlink(outPath.c_str());
+    std::vector<std::string> argv = {"pactl", "--server=unix:" + pulseSocket_};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env = IsolatedEnvironment(dir_->Path());
+    env.push_back("PULSE_CLIENTCONFIG=" + (*dir_ / "client.conf"));
+    ChildProcess pactl;
+    std::string error;
+    if (!pactl.Start(argv, env, outPath, &error))
+        return Fail(error);
+    const auto status = pactl.WaitForExit(std::chrono::seconds(5));
+    const std::string text = pactl.Output();
+    if (out != nullptr)
+        *out = text;
+    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+        return true;
+    std::string cmd = "pactl";
+    for (const auto& a : args)
+        cmd += " " + a;
+    return Fail(cmd + (status ? " failed: " : " timed out: ") + text);
 }
 
 void SoundServer::KillMidTone(pid_t client)

@@ -12,13 +12,12 @@ namespace testsupport {
 template <typename Done> bool WaitUntil(Done&& done, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (done())
-            return true;
+    while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    return true;
 }
 
 } // namespace testsupport

@@ -73,11 +73,11 @@ One fixed dialog, in Simplified Chinese: pick one of eight sample rates
 in seconds, and start continuous output or output that stops by itself.
 The one-second table loops seamlessly, sample for sample, for checking
 speakers and cables, tuning, lab work and teaching.]=])
-# Qt, PortAudio and the C++ runtime come from dpkg-shlibdeps. What they load
-# at run time, no shared library pulls in: the Song/Ming face the dialog's
-# layout is drawn for, and Qt's Wayland platform, without which the program
-# aborts before showing anything on a desktop that offers only Wayland (Qt
-# brings its X11 platform itself).
+# Qt, ALSA and JACK (which the built-in PortAudio uses) and the C++ runtime
+# come from dpkg-shlibdeps. What they load at run time, no shared library
+# pulls in: the Song/Ming face the dialog's layout is drawn for, and Qt's
+# Wayland platform, without which the program aborts before showing anything
+# on a desktop that offers only Wayland (Qt brings its X11 platform itself).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-arphic-uming, qt6-wayland")
 # PortAudio reaches the desktop's sound server through ALSA's pulse plugin.

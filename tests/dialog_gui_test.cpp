@@ -242,11 +242,13 @@ TEST_F(DialogGui, NumberFieldsFilterTypingButPastesReachTheExchange)
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     const auto actions = menu->actions();
-    const auto pasteAction = std::find_if(actions.begin(), actions.end(),
-                                          [](const QAction* a) { return a->text().startsWith(u"粘贴(&P)"); });
-    ASSERT_NE(pasteAction, actions.end());
-    (*pasteAction)->trigger();
-    menu->close();
+    ASSERT_NE(std::find_if(actions.begin(), actions.end(),
+                           [](const QAction* a) { return a->text().startsWith(u"粘贴(&P)"); }),
+              actions.end());
+    // Chosen by its mnemonic, as a user would: the menu closes itself, and
+    // whether it then deletes itself is the line edit's business.
+    QTest::keyClick(menu, Qt::Key_P);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(frequency->text(), "330");
 
     // Text set through the accessibility interface is judged like a paste.

@@ -101,9 +101,19 @@ void EditControl::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu* menu = createStandardContextMenu();
     // Qt's menu pastes through Qt's own paste, which knows nothing of lines.
-    for (QAction* action : menu->actions()) {
-        if (QObject::disconnect(action, SIGNAL(triggered()), this, SLOT(paste())))
-            connect(action, &QAction::triggered, this, [this] { Paste(); });
+    // Its action gives way to one of ours with the same text and state. Qt
+    // 6.8 names it and connects it by function pointer; Qt 6.4 leaves it
+    // unnamed and connects it by name, which is how it is recognised there.
+    for (QAction* theirs : menu->actions()) {
+        if (theirs->objectName() != QLatin1String("edit-paste") &&
+            !QObject::disconnect(theirs, SIGNAL(triggered()), this, SLOT(paste())))
+            continue;
+        auto* ours = new QAction(theirs->icon(), theirs->text(), menu);
+        ours->setObjectName(theirs->objectName());
+        ours->setEnabled(theirs->isEnabled());
+        connect(ours, &QAction::triggered, this, [this] { Paste(); });
+        menu->insertAction(theirs, ours);
+        menu->removeAction(theirs);
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());

@@ -7,7 +7,8 @@ Waits up to SECONDS for an application named APP_NAME with a window on the
 accessibility bus of the session bus in DBUS_SESSION_BUS_ADDRESS (asking for
 that bus starts it, as a screen reader starting at login does), then writes
 its objects as a JSON list, parents first: each with its role, name,
-description, parent ("role:name"), text (where it has a text interface),
+description, parent ("role:name", the role as AT-SPI's enumeration
+names it: "push-button"), text (where it has a text interface),
 centre on the screen and relations ("kind role:name" for each target).
 """
 import contextlib
@@ -16,10 +17,19 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import Atspi
+
+
+def role(acc):
+    # By the role's value, in at-spi2-core 2.46's words: 2.56 renamed the push
+    # button "button" (name and enumeration alike), the same role to a
+    # screen reader.
+    value = acc.getRole()
+    return "push-button" if value == Atspi.Role.PUSH_BUTTON else value.value_nick
 
 
 def describe(acc, parent, into):
-    node = {"role": acc.getRoleName(), "name": acc.name, "description": acc.description, "parent": parent,
+    node = {"role": role(acc), "name": acc.name, "description": acc.description, "parent": parent,
             "relations": []}
     with contextlib.suppress(NotImplementedError):
         node["text"] = acc.queryText().getText(0, -1)
@@ -28,7 +38,7 @@ def describe(acc, parent, into):
         node["centre"] = [box.x + box.width // 2, box.y + box.height // 2]
     for relation in acc.getRelationSet():
         kind = relation.getRelationType().value_nick
-        node["relations"] += [f"{kind} {t.getRoleName()}:{t.name}"
+        node["relations"] += [f"{kind} {role(t)}:{t.name}"
                               for t in map(relation.getTarget, range(relation.getNTargets()))]
     into.append(node)
     for child in acc:

@@ -124,17 +124,19 @@ TEST_F(Desktop, ScreenReaderReadsEveryTextAndWhereEachControlBelongs)
             << box << " is not labelled by " << label;
     }
 
-    std::vector<std::pair<std::string, std::string>> starts; // description, parent
+    // The two start buttons share their text; each is told by its box.
+    std::vector<std::tuple<std::string, std::string, QVariantList>> starts; // description, parent, relations
     int rates = 0;
     for (const QJsonValue a : all) {
-        if (Get(a, "role") == "push button" && Get(a, "name") == "开始输出")
-            starts.emplace_back(Get(a, "description"), Get(a, "parent"));
-        if (Get(a, "role") == "radio button" && Get(a, "parent") == "panel:选择声卡采样频率" &&
+        if (Get(a, "role") == "push-button" && Get(a, "name") == "开始输出")
+            starts.emplace_back(Get(a, "description"), Get(a, "parent"), a["relations"].toArray().toVariantList());
+        if (Get(a, "role") == "radio-button" && Get(a, "parent") == "panel:选择声卡采样频率" &&
             Get(a, "description").ends_with("Hz"))
             ++rates;
     }
-    EXPECT_EQ(starts, (std::vector<std::pair<std::string, std::string>>{{"连续输出时", "panel:连续输出时"},
-                                                                        {"定时输出时", "panel:定时输出时"}}));
+    EXPECT_EQ(starts, (std::vector<std::tuple<std::string, std::string, QVariantList>>{
+                          {"连续输出时", "panel:连续输出时", {"labelled-by panel:连续输出时"}},
+                          {"定时输出时", "panel:定时输出时", {"labelled-by panel:定时输出时"}}}));
     EXPECT_EQ(rates, 8) << "the rates are one group named by their box, read with their unit";
 }
 

@@ -31,9 +31,16 @@ bool PulseServer::Launch()
     // suspend-on-idle. As root, pulseaudio only warns as long as --system is
     // off; realtime is declined so the test cannot starve the machine, and
     // the CPU limiter is off because sanitizer/valgrind builds are slow.
+    // The trivial resampler passes a stream at the sink's rate through as
+    // it is, even one opened at a variable rate, as Wine 10 opens every
+    // stream (for clients that adjust their clock): the default speex
+    // resampler filters such a stream at a ratio of one, smearing its onset
+    // and every sample by up to a hundred 16-bit steps. A stream whose rate
+    // really changed would show as samples skipped or played twice.
     std::string error;
     if (!daemon_.Start({"pulseaudio", "-n", "--system=no", "--daemonize=no", "--fail=yes", "--use-pid-file=no",
                         "--exit-idle-time=-1", "--realtime=no", "--high-priority=no", "--no-cpu-limit=yes",
+                        "--resample-method=trivial",
                         "--log-target=stderr", "--log-time=yes", "-L",
                         "module-native-protocol-unix auth-anonymous=1 socket=" + pulseSocket_},
                        IsolatedEnvironment(dir_->Path()), *dir_ / "daemon.log", &error))

@@ -7,13 +7,19 @@ PRESETS := default asan tsan
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
+.PHONY: run test test-on check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
 	$(addprefix test-,$(PRESETS) windows)
 
 run: build
 	./build/app/tonegen
 
 test: deps $(addprefix test-,$(PRESETS)) test-windows
+
+# `make test` again on another Debian release, in a fresh chroot of its own:
+# `make test-on RELEASE=trixie`; without RELEASE, the other of the two
+# releases the project is proven on.
+test-on:
+	scripts/test-on $(RELEASE)
 
 # The quick loop while working: the plain build's unit and GUI suites.
 check: build

@@ -43,5 +43,21 @@ file(MAKE_DIRECTORY ${portaudio_source}/include)
 set_target_properties(tonegen_portaudio PROPERTIES
   IMPORTED_LOCATION ${portaudio_library}
   INTERFACE_INCLUDE_DIRECTORIES ${portaudio_source}/include
-  INTERFACE_LINK_LIBRARIES "winmm;ole32;uuid")
+  INTERFACE_LINK_LIBRARIES "tonegen_winmm_delayed;ole32;uuid")
 add_dependencies(tonegen_portaudio portaudio_windows)
+
+# WINMM.dll, which the MME host plays through, is not one of the DLLs that
+# Windows only ever takes from its system folder: imported directly, the
+# loader would look for it beside the program first, and run whatever lies
+# there under that name. Delay-loaded, it is loaded at its first call, which
+# the program's entry point makes sure comes from the system folder only
+# (framework/win32/system_dlls.cpp).
+include(${PROJECT_SOURCE_DIR}/cmake/SystemDllExports.cmake)
+set(winmm_def ${CMAKE_BINARY_DIR}/_deps/winmm/winmm.def)
+set(winmm_delayed ${CMAKE_BINARY_DIR}/_deps/winmm/libwinmm_delayed.a)
+system_dll_def(winmm ${winmm_def})
+find_program(TONEGEN_DLLTOOL x86_64-w64-mingw32-dlltool REQUIRED)
+execute_process(COMMAND ${TONEGEN_DLLTOOL} --input-def ${winmm_def} --dllname WINMM.dll --output-delaylib ${winmm_delayed}
+                COMMAND_ERROR_IS_FATAL ANY)
+add_library(tonegen_winmm_delayed STATIC IMPORTED GLOBAL)
+set_target_properties(tonegen_winmm_delayed PROPERTIES IMPORTED_LOCATION ${winmm_delayed})

@@ -65,12 +65,15 @@ std::vector<ProgramUnderTest> WindowsProgramUnderWine()
     const char* prefix = std::getenv("WINEPREFIX");
     if (program == nullptr || wine == nullptr || prefix == nullptr)
         return {};
+    // More overrides for Wine's loader, as the planting test asks for.
+    const char* overrides = std::getenv("TONEGEN_WINEDLLOVERRIDES");
     ProgramUnderTest windows;
     windows.name = "Windows";
     windows.command = {wine, program};
     windows.environment = {{"WINEPREFIX", prefix},
                            {"WINEDEBUG", "-all"},
-                           {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+                           {"WINEDLLOVERRIDES", std::string("mscoree,mshtml=") +
+                                                    (overrides != nullptr ? std::string(";") + overrides : "")},
                            // Wine asks the sound server for a few tens of
                            // milliseconds of buffer, which its audio thread
                            // misses on a loaded two-core machine: the sink

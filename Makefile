@@ -4,16 +4,22 @@
 # `make windows-package` makes what Windows users download.
 
 PRESETS := default asan tsan
+# Time stamps in what users download are the last commit's, so that anyone
+# rebuilding a release gets the same bytes.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test test-on check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
+.PHONY: run test test-on test-reproducible check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
 	$(addprefix test-,$(PRESETS) windows)
 
 run: build
 	./build/app/tonegen
 
-test: deps $(addprefix test-,$(PRESETS)) test-windows
+test: deps $(addprefix test-,$(PRESETS)) test-windows test-reproducible
 
 # `make test` again on another Debian release, in a fresh chroot of its own:
 # `make test-on RELEASE=trixie`; without RELEASE, the other of the two
@@ -43,6 +49,10 @@ $(addprefix test-,$(PRESETS)): test-%: build-%
 test-windows: build-windows build-default
 	ctest --preset windows
 
+# What users download, built twice in two folders and compared byte for byte.
+test-reproducible: deps
+	tests/reproducible-test
+
 bench: build
 	bench/run-all
 
@@ -56,8 +66,8 @@ package: deps
 	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	      -DTONEGEN_BUILD_TESTS=OFF -DTONEGEN_BUILD_BENCH=OFF -DTONEGEN_WERROR=$(TONEGEN_WERROR) >/dev/null
 	cmake --build build-package
-	cd build-package && cpack -G DEB
-	@ls build-package/tonegen_*.deb
+	cd build-package && cpack -G DEB && sha256sum tonegen_*.deb > SHA256SUMS
+	@ls build-package/tonegen_*.deb build-package/SHA256SUMS
 
 # The Windows installer and portable zip, likewise from a Release tree of
 # their own.
@@ -65,7 +75,7 @@ windows-package: deps
 	cmake -S . -B build-windows-package -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release -DTONEGEN_BUILD_TESTS=OFF -DTONEGEN_BUILD_BENCH=OFF -DTONEGEN_WERROR=$(TONEGEN_WERROR) >/dev/null
 	cmake --build build-windows-package
-	@ls -1 build-windows-package/package/tonegen-*
+	@ls -1 build-windows-package/package/tonegen-* build-windows-package/package/SHA256SUMS
 
 clean:
 	rm -rf build build-asan build-tsan build-windows build-package build-windows-package

@@ -1,7 +1,8 @@
 # The two commands a developer needs: `make run` and `make test`.
 # Each installs missing system packages, configures and builds first.
 # `make windows` cross-builds the Windows program, build-windows/app/tonegen.exe;
-# `make windows-package` makes what Windows users download.
+# `make windows-package` makes what Windows users download; `make soak` runs
+# the long reliability runs that `make test` shortens.
 
 PRESETS := default asan tsan
 # Time stamps in what users download are the last commit's, so that anyone
@@ -13,7 +14,7 @@ endif
 # Warnings are errors in CI and plain warnings elsewhere.
 export TONEGEN_WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: run test test-on test-reproducible check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
+.PHONY: run test test-on test-reproducible soak check deps build windows bench screenshot package windows-package clean $(addprefix build-,$(PRESETS) windows) \
 	$(addprefix test-,$(PRESETS) windows)
 
 run: build
@@ -42,8 +43,16 @@ $(addprefix build-,$(PRESETS) windows): build-%:
 	cmake --preset $* >/dev/null
 	cmake --build --preset $*
 
+# The churn runs 1,000 start/stop cycles here, enough for its memory check;
+# `make soak` runs the full 5,000.
 $(addprefix test-,$(PRESETS)): test-%: build-%
-	ctest --preset $*
+	TONEGEN_CHURN_CYCLES=$${TONEGEN_CHURN_CYCLES:-1000} ctest --preset $*
+
+# The long runs: the 5,000-cycle churn in the plain and the ASan+UBSan trees.
+soak: build-default build-asan
+	for preset in default asan; do \
+	  TONEGEN_CHURN_CYCLES=5000 ctest --preset $$preset -R Churn --timeout 1800 || exit 1; \
+	done
 
 # The Windows program under Wine, driven by the Linux build's end-to-end cases.
 test-windows: build-windows build-default

@@ -20,6 +20,18 @@ DWORD g_loadFlags = LOAD_WITH_ALTERED_SEARCH_PATH;
 // SetDefaultDllDirectories (Vista, 7 without its update).
 FARPROC WINAPI LoadFromSystemFolder(unsigned notification, PDelayLoadInfo info)
 {
+    if (notification == dliStartProcessing || notification == dliNotePreGetProcAddress) {
+        // The addresses the helper fills in lie among the import address
+        // table's, which a loader may make read-only once it has bound the
+        // imports (Wine 10 does): the page of this one must take the write.
+        MEMORY_BASIC_INFORMATION page;
+        constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+        DWORD old = 0;
+        if (info->ppfn != nullptr && VirtualQuery(info->ppfn, &page, sizeof page) == sizeof page &&
+            (page.Protect & kWritable) == 0)
+            VirtualProtect(info->ppfn, sizeof *info->ppfn, PAGE_READWRITE, &old);
+        return nullptr;
+    }
     if (notification != dliNotePreLoadLibrary)
         return nullptr;
     wchar_t folder[MAX_PATH];

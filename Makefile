@@ -39,8 +39,8 @@ build: deps build-default
 
 windows: deps build-windows
 
-# The sanitizer trees build only the suites they run (the build presets'
-# targets), not the GUI and end-to-end ones.
+# Each tree builds what its build preset names: the sanitizer trees only the
+# suites their test presets run, not the GUI and end-to-end ones.
 $(addprefix build-,$(PRESETS) windows): build-%:
 	cmake --preset $* >/dev/null
 	cmake --build --preset $*
